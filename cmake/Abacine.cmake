@@ -1,0 +1,52 @@
+# Build helpers shared by every folder: one static library per folder of src/,
+# one test executable per *_test.cpp file.
+
+set(ABACINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+
+if(ABACINE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# abacine_add_library(NAME [SOURCES files...] [DEPS targets...] [OPTIONS flags...])
+# Without SOURCES the library takes every .cpp file in the calling folder.
+# Defines abacine_NAME with the alias abacine::NAME; headers are included as
+# "folder/file.h" from src/.
+function(abacine_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;OPTIONS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  if(NOT ARG_SOURCES)
+    # A folder of headers only.
+    add_library(abacine_${name} INTERFACE)
+    add_library(abacine::${name} ALIAS abacine_${name})
+    target_include_directories(abacine_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(abacine_${name} INTERFACE ${ARG_DEPS})
+    return()
+  endif()
+  add_library(abacine_${name} STATIC ${ARG_SOURCES})
+  add_library(abacine::${name} ALIAS abacine_${name})
+  target_include_directories(abacine_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(abacine_${name} PRIVATE ${ABACINE_WARNINGS} ${ARG_OPTIONS})
+  target_link_libraries(abacine_${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# abacine_add_tests(DEPS targets...): one GoogleTest executable for every
+# *_test.cpp file in the calling folder, registered with CTest.
+function(abacine_add_tests)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  foreach(file ${tests})
+    get_filename_component(stem ${file} NAME_WE)
+    set(target ${layer}_${stem})
+    add_executable(${target} ${file})
+    target_compile_options(${target} PRIVATE ${ABACINE_WARNINGS})
+    target_compile_definitions(${target} PRIVATE
+      ABACINE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+      ABACINE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endforeach()
+endfunction()
