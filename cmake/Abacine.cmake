@@ -3,6 +3,12 @@
 
 set(ABACINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 
+if(ABACINE_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # Libraries carry coverage for libFuzzer; the fuzz targets add the driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(ABACINE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
@@ -42,11 +48,30 @@ function(abacine_add_tests)
     get_filename_component(stem ${file} NAME_WE)
     set(target ${layer}_${stem})
     add_executable(${target} ${file})
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     target_compile_options(${target} PRIVATE ${ABACINE_WARNINGS})
     target_compile_definitions(${target} PRIVATE
       ABACINE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       ABACINE_BINARY_DIR="${PROJECT_BINARY_DIR}")
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endforeach()
+endfunction()
+
+# abacine_add_subdirectories(): add_subdirectory for every folder below the
+# calling one that has a CMakeLists.txt, in the order given, then the rest.
+function(abacine_add_subdirectories)
+  set(order ${ARGN})
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(NOT child IN_LIST order)
+      list(APPEND order ${child})
+    endif()
+  endforeach()
+  foreach(child ${order})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
   endforeach()
 endfunction()
