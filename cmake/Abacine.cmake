@@ -5,7 +5,8 @@ set(ABACINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-co
 
 if(ABACINE_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # Libraries carry coverage for libFuzzer; the fuzz targets add the driver.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libmuparser-dev libpixman-1-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth xdotool x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

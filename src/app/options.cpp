@@ -1,0 +1,335 @@
+#include "app/options.h"
+
+#include <algorithm>
+#include <array>
+
+#ifndef ABACINE_VERSION
+#define ABACINE_VERSION "0.0.0"
+#endif
+
+namespace abacine {
+namespace {
+
+constexpr uint64_t kMaxFrames = 0xFFFFFFFFu;
+constexpr int32_t kMaxScale = 8;
+constexpr size_t kMaxOemUnits = 199;     // the handheld's OEM buffer holds 200 with the terminator
+constexpr uint32_t kMaxVersionPart = 99999;
+
+// Decimal digits only (no sign, no spaces), at most `max`.
+bool ParseCount(const std::string& text, uint64_t max, uint64_t* out) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<uint64_t>(c - '0');
+    if (digit > max || value > (max - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  *out = value;
+  return true;
+}
+
+using Apply = bool (*)(const std::string& value, ProgramOptions* options, std::string* why);
+
+struct OptionRow {
+  const char* name;
+  bool takesValue;
+  Apply apply;
+};
+
+bool ApplyScreen(const std::string& value, ProgramOptions* o, std::string* why) {
+  struct Size {
+    const char* text;
+    int32_t width, height;
+  };
+  static constexpr Size kSizes[] = {
+      {"240x320", 240, 320}, {"320x240", 320, 240}, {"480x640", 480, 640}, {"640x480", 640, 480}};
+  for (const Size& s : kSizes) {
+    if (value == s.text) {
+      o->screenWidth = s.width;
+      o->screenHeight = s.height;
+      return true;
+    }
+  }
+  *why = "expected 240x320, 320x240, 480x640 or 640x480";
+  return false;
+}
+
+bool ApplyScale(const std::string& value, ProgramOptions* o, std::string* why) {
+  uint64_t n = 0;
+  if (!ParseCount(value, kMaxScale, &n) || n < 1) {
+    *why = "expected a whole number from 1 to 8";
+    return false;
+  }
+  o->scale = static_cast<int32_t>(n);
+  return true;
+}
+
+bool ApplyTopBar(const std::string& value, ProgramOptions* o, std::string* why) {
+  uint64_t n = 0;
+  // Checked against the screen height once every option is read.
+  if (!ParseCount(value, 2047, &n)) {
+    *why = "expected a height in pixels";
+    return false;
+  }
+  o->topBar = static_cast<int32_t>(n);
+  return true;
+}
+
+bool ApplyFullScreen(const std::string&, ProgramOptions* o, std::string*) {
+  o->fullScreen = true;
+  return true;
+}
+
+bool ApplyHeadless(const std::string&, ProgramOptions* o, std::string*) {
+  o->headless = true;
+  return true;
+}
+
+bool ApplyRawFrameBuffer(const std::string&, ProgramOptions* o, std::string*) {
+  o->rawFrameBuffer = true;
+  return true;
+}
+
+bool ApplyRegistry(const std::string& value, ProgramOptions* o, std::string* why) {
+  if (value.empty()) {
+    *why = "expected a file name";
+    return false;
+  }
+  o->registryFile = value;
+  return true;
+}
+
+bool ApplyOem(const std::string& value, ProgramOptions* o, std::string* why) {
+  std::u16string text;
+  if (!Utf8ToUtf16(value, &text)) {
+    *why = "not valid UTF-8";
+    return false;
+  }
+  if (text.size() > kMaxOemUnits) {
+    *why = "longer than 199 characters";
+    return false;
+  }
+  o->oem = std::move(text);
+  o->oemGiven = true;
+  return true;
+}
+
+bool ApplyOsVersion(const std::string& value, ProgramOptions* o, std::string* why) {
+  const size_t dot = value.find('.');
+  uint64_t major = 0, minor = 0;
+  if (dot == std::string::npos || !ParseCount(value.substr(0, dot), kMaxVersionPart, &major) ||
+      !ParseCount(value.substr(dot + 1), kMaxVersionPart, &minor)) {
+    *why = "expected MAJOR.MINOR, for example 5.2";
+    return false;
+  }
+  o->osMajor = static_cast<uint32_t>(major);
+  o->osMinor = static_cast<uint32_t>(minor);
+  o->osVersionGiven = true;
+  return true;
+}
+
+bool ApplyFrames(const std::string& value, ProgramOptions* o, std::string* why) {
+  uint64_t n = 0;
+  if (!ParseCount(value, kMaxFrames, &n) || n == 0) {
+    *why = "expected a whole number of frames from 1 to 4294967295";
+    return false;
+  }
+  o->frames = n;
+  return true;
+}
+
+bool ApplyScreenshot(const std::string& value, ProgramOptions* o, std::string* why) {
+  if (value.empty()) {
+    *why = "expected a file name";
+    return false;
+  }
+  o->screenshot = value;
+  return true;
+}
+
+constexpr std::array<OptionRow, 11> kOptions = {{
+    {"--screen", true, ApplyScreen},
+    {"--scale", true, ApplyScale},
+    {"--top-bar", true, ApplyTopBar},
+    {"--fullscreen", false, ApplyFullScreen},
+    {"--headless", false, ApplyHeadless},
+    {"--raw-frame-buffer", false, ApplyRawFrameBuffer},
+    {"--registry", true, ApplyRegistry},
+    {"--oem", true, ApplyOem},
+    {"--os-version", true, ApplyOsVersion},
+    {"--frames", true, ApplyFrames},
+    {"--screenshot", true, ApplyScreenshot},
+}};
+
+ParseOutcome Error(std::string message) {
+  ParseOutcome outcome;
+  outcome.action = ParseAction::kError;
+  outcome.message = std::move(message);
+  return outcome;
+}
+
+}  // namespace
+
+bool Utf8ToUtf16(const std::string& text, std::u16string* out) {
+  std::u16string result;
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    uint32_t c = 0;
+    size_t extra = 0;
+    uint32_t least = 0;
+    if (lead < 0x80) {
+      c = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      c = lead & 0x1Fu;
+      extra = 1;
+      least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      c = lead & 0x0Fu;
+      extra = 2;
+      least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      c = lead & 0x07u;
+      extra = 3;
+      least = 0x10000;
+    } else {
+      return false;
+    }
+    if (extra > n - i - 1) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3Fu);
+    }
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      result.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(c));
+    }
+    i += extra + 1;
+  }
+  *out = std::move(result);
+  return true;
+}
+
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
+  ParseOutcome outcome;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      outcome.action = ParseAction::kHelp;
+      return outcome;
+    }
+    if (arg == "--version") {
+      outcome.action = ParseAction::kVersion;
+      return outcome;
+    }
+    if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+      return Error("unexpected argument '" + arg + "'");
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const auto row = std::find_if(kOptions.begin(), kOptions.end(),
+                                  [&](const OptionRow& r) { return name == r.name; });
+    if (row == kOptions.end()) return Error("unknown option '" + name + "'");
+    std::string value;
+    if (row->takesValue) {
+      if (equals != std::string::npos) {
+        value = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return Error("option '" + name + "' needs a value");
+      }
+    } else if (equals != std::string::npos) {
+      return Error("option '" + name + "' takes no value");
+    }
+    std::string why;
+    if (!row->apply(value, &outcome.options, &why)) {
+      return Error("bad value '" + value + "' for " + name + ": " + why);
+    }
+  }
+  if (outcome.options.topBar >= outcome.options.screenHeight) {
+    return Error("bad value '" + std::to_string(outcome.options.topBar) +
+                 "' for --top-bar: must be less than the screen height (" +
+                 std::to_string(outcome.options.screenHeight) + ")");
+  }
+  return outcome;
+}
+
+int32_t WindowScale(const ProgramOptions& options) {
+  if (options.scale > 0) return options.scale;
+  return std::min(options.screenWidth, options.screenHeight) < 480 ? 2 : 1;
+}
+
+platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options) {
+  platform::DeviceConfig config =
+      platform::DeviceConfig::WithPitchSigns(options.screenWidth, options.screenHeight, 1, 1);
+  config.workAreaTop = options.topBar;
+  config.rawFrameBuffer = options.rawFrameBuffer;
+  if (options.oemGiven) config.oemInfo = options.oem;
+  if (options.osVersionGiven) {
+    config.osMajor = options.osMajor;
+    config.osMinor = options.osMinor;
+  }
+  return config;
+}
+
+std::string VersionText() { return std::string("abacine ") + ABACINE_VERSION + "\n"; }
+
+std::string HelpText() {
+  return R"(Usage: abacine [OPTION]...
+Abacine, a scientific calculator for handhelds, running on a simulated
+handheld shown in a desktop window.
+
+The simulated device:
+  --screen WxH           screen size and orientation: 240x320, 320x240,
+                         480x640 or 640x480 (default 480x640)
+  --top-bar N            height of the shell's top bar in pixels, less than
+                         the screen height (default 0)
+  --oem TEXT             the device's OEM information string (at most 199
+                         characters)
+  --os-version MAJ.MIN   the system version the device reports (default 5.0)
+  --raw-frame-buffer     the display driver offers its raw frame buffer
+                         (used with --fullscreen on versions above 4.20)
+
+How it runs:
+  --fullscreen           open the display full screen through the Game API
+                         library (gx.so beside the program) or the raw frame
+                         buffer, instead of a window below the top bar
+  --scale N              window pixels per screen pixel, 1 to 8 (default 2
+                         for 240x320 and 320x240, else 1)
+  --headless             no window: the same program with nothing shown
+  --registry FILE        keep the settings in FILE instead of the default
+                         file under $XDG_CONFIG_HOME/abacine/
+
+Scripted runs:
+  --frames N             quit after N frame periods (30 per second)
+  --screenshot FILE.png  write the screen to FILE.png at exit
+
+  --help                 show this help and exit
+  --version              show the version and exit
+
+Options take their value as the next argument or after '=' (--scale=2).
+
+Device keys in the window:
+  Arrow keys             the direction pad (it follows the screen's turn)
+  F9, F10, F11           the A, B and C buttons
+  F12                    the Start button
+  F8                     turn the device a quarter (the screen size changes)
+  Closing the window quits.
+
+Only one Abacine runs at a time: a second start brings the running one to
+the front and exits with status 0.
+
+Exit status: 0 on success, 2 for a bad command line, another non-zero value
+when the program could not start or run.
+)";
+}
+
+}  // namespace abacine

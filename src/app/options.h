@@ -1,0 +1,59 @@
+// The command line of the `abacine` program: how the simulated handheld is
+// built (screen, top bar, OEM string, OS version), how it is shown (window
+// scale, full screen, headless) and what a scripted run does (frames,
+// screenshot). Parsing never exits or prints; the entry acts on the outcome.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace abacine {
+
+struct ProgramOptions {
+  int32_t screenWidth = 480;
+  int32_t screenHeight = 640;
+  int32_t scale = 0;          // window pixels per screen pixel; 0 = by screen size
+  int32_t topBar = 0;         // height of the shell's top bar
+  bool fullScreen = false;
+  bool headless = false;
+  bool rawFrameBuffer = false;  // the device offers the driver's raw frame buffer
+  std::string registryFile;
+  bool oemGiven = false;
+  std::u16string oem;
+  bool osVersionGiven = false;
+  uint32_t osMajor = 0;
+  uint32_t osMinor = 0;
+  uint64_t frames = 0;        // quit after this many frame periods; 0 = run until closed
+  std::string screenshot;     // PNG written at exit
+};
+
+enum class ParseAction { kRun, kHelp, kVersion, kError };
+
+struct ParseOutcome {
+  ParseAction action = ParseAction::kRun;
+  ProgramOptions options;
+  std::string message;  // kError: what was wrong, one line
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after '=' (--scale=2). --help and --version win over
+// everything after them; an unknown option or a bad value is kError.
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
+
+// The window scale the options ask for: their own, else 2 for the 240 class
+// (so small screens stay readable on a desktop) and 1 otherwise.
+int32_t WindowScale(const ProgramOptions& options);
+
+// The simulated handheld the options describe.
+platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options);
+
+std::string HelpText();
+std::string VersionText();
+
+// Strict UTF-8 to UTF-16: false for malformed, overlong or surrogate input.
+bool Utf8ToUtf16(const std::string& text, std::u16string* out);
+
+}  // namespace abacine

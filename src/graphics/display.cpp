@@ -1,0 +1,551 @@
+#include "graphics/display.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "graphics/game_api.h"
+
+namespace abacine {
+namespace {
+
+constexpr int32_t kOemBufferChars = 200;
+constexpr int32_t kFrameBufferSideLimit = 32767;
+
+bool IsOrientationCode(int32_t code) {
+  return code == kOrientationNormal || code == kOrientationQuarter ||
+         code == kOrientationThreeQuarter || code == kOrientationHalf;
+}
+
+bool IsQuarterTurn(int32_t code) {
+  return code == kOrientationQuarter || code == kOrientationThreeQuarter;
+}
+
+// The system's display orientation value as an orientation code; 0 for
+// values that name none.
+int32_t CodeOfSystemOrientation(int32_t value) {
+  switch (value) {
+    case 0: return kOrientationNormal;
+    case 1: return kOrientationQuarter;
+    case 2: return kOrientationHalf;
+    case 4: return kOrientationThreeQuarter;
+    default: return 0;
+  }
+}
+
+bool HasFixedAddressOem() {
+  char16_t oem[kOemBufferChars] = {};
+  if (!platform::TheDevice().GetOemInfo(oem, kOemBufferChars)) return false;
+  const std::u16string_view prefix(kFixedAddressOemPrefix);
+  return std::u16string_view(oem).substr(0, prefix.size()) == prefix;
+}
+
+int32_t ClampToInt32(uint32_t v) {
+  return v > static_cast<uint32_t>(INT32_MAX) ? 0 : static_cast<int32_t>(v);
+}
+
+// Span of the frame buffer in bytes: the lowest address relative to hardware
+// pixel (0, 0), and the bytes from there to the end of the highest pixel.
+void FrameSpan(const DisplayProperties& p, int64_t* low, int64_t* bytes) {
+  const int64_t spanX = int64_t{p.width - 1} * p.x_pitch;
+  const int64_t spanY = int64_t{p.height - 1} * p.y_pitch;
+  *low = std::min<int64_t>(0, spanX) + std::min<int64_t>(0, spanY);
+  const int64_t high = std::max<int64_t>(0, spanX) + std::max<int64_t>(0, spanY);
+  *bytes = high - *low + 2;
+}
+
+// size - v - 1 without overflow for any 32-bit v.
+int32_t Mirror(int32_t size, int32_t v) {
+  const int64_t m = int64_t{size} - v - 1;
+  return static_cast<int32_t>(std::clamp<int64_t>(m, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+OrientationTurn OrientationTurnOf(int32_t system, int32_t requested) {
+  if ((system & requested) != 0) return OrientationTurn::kNone;
+  struct Row {
+    int32_t system, requested;
+    OrientationTurn turn;
+  };
+  static constexpr Row kRows[] = {
+      {1, 8, OrientationTurn::kHalf},      {4, 2, OrientationTurn::kHalf},
+      {8, 1, OrientationTurn::kHalf},      {2, 4, OrientationTurn::kHalf},
+      {1, 2, OrientationTurn::kQuarterA},  {4, 1, OrientationTurn::kQuarterA},
+      {8, 4, OrientationTurn::kQuarterA},  {2, 8, OrientationTurn::kQuarterA},
+      {1, 4, OrientationTurn::kQuarterB},  {4, 8, OrientationTurn::kQuarterB},
+      {8, 2, OrientationTurn::kQuarterB},  {2, 1, OrientationTurn::kQuarterB},
+  };
+  for (const Row& row : kRows) {
+    if (row.system == system && row.requested == requested) return row.turn;
+  }
+  return OrientationTurn::kNone;
+}
+
+bool FrameBufferUsable(const DisplayProperties& p) {
+  if (p.width < 1 || p.height < 1 || p.width > kFrameBufferSideLimit ||
+      p.height > kFrameBufferSideLimit) {
+    return false;
+  }
+  if (p.x_pitch == 0 || p.y_pitch == 0 || (p.x_pitch % 2) != 0 || (p.y_pitch % 2) != 0) {
+    return false;
+  }
+  const int64_t ax = std::llabs(p.x_pitch);
+  const int64_t ay = std::llabs(p.y_pitch);
+  // One pitch steps from pixel to pixel; the other must clear a whole run.
+  const bool rows = ax == 2 && ay >= 2 * int64_t{p.width};
+  const bool columns = ay == 2 && ax >= 2 * int64_t{p.height};
+  if (!rows && !columns) return false;
+  int64_t low = 0, bytes = 0;
+  FrameSpan(p, &low, &bytes);
+  return bytes <= INT32_MAX;
+}
+
+Display::Display(GraphicsContext* context)
+    : Surface(context),
+      context_(context),
+      state_(context != nullptr ? context->State() : nullptr),
+      back_(std::make_unique<Surface>(context)) {
+  SetKind(kSurfaceDisplay);
+}
+
+Display::~Display() {
+  Close();
+  back_.reset();
+}
+
+bool Display::IsOpen() const { return state_ != nullptr && state_->IsOpen(); }
+
+bool Display::WindowGone() const { return !platform::IsWindow(state_->window); }
+
+// Suspension sets the lock flag, but an UnlockPixels on the primary must not
+// end it, so the display keeps its own record as well.
+bool Display::Locked() const { return (Flags() & kSurfaceLocked) != 0 || suspended_; }
+
+// ---------------------------------------------------------------------------
+// Opening
+
+ResultCode Display::OpenDirect(uint32_t flags, platform::WindowHandle window,
+                               int32_t bits_per_pixel) {
+  if (state_ == nullptr) return kErrInvalidArg;
+  if (!platform::IsWindow(window) || (bits_per_pixel != 0 && bits_per_pixel != 16)) {
+    return kErrInvalidArg;
+  }
+  if (IsOpen()) return kErrDisplayAlreadyOpen;
+  if (LoadGameApi() != kOk) return kErrGameApiMissing;
+
+  state_->open_flags = flags;
+  state_->device_quirk = HasFixedAddressOem() ? kQuirkFixedAddress : kQuirkNone;
+
+  DisplayProperties properties{};
+  uint8_t* frame = nullptr;
+  if (state_->device_quirk == kQuirkFixedAddress) {
+    properties = kFixedAddressProperties;
+    // The fixed address is reached only through the platform's checked
+    // lookup; a device whose memory is not there cannot be opened.
+    frame = static_cast<uint8_t*>(
+        platform::TheDevice().FixedAddressMemory(platform::kFixedFrameBufferAddress));
+    if (frame == nullptr) return kErrCannotOpenScreen;
+    source_ = Source::kFixedAddress;
+  } else {
+    const ResultCode code = OpenScreen(window, &properties, &frame);
+    if (code != kOk) return code;
+  }
+
+  state_->properties = properties;
+  state_->capability_a = false;
+  state_->capability_b = false;
+  const int32_t code = state_->current_orientation;
+  if (IsQuarterTurn(code)) {
+    SetLogicalSize(properties.height, properties.width);
+  } else {
+    SetLogicalSize(properties.width, properties.height);
+  }
+  SetFlags(kSurfaceHasBackBuffer);
+  LayOutPrimary();
+  state_->window = window;
+  state_->open = 1;
+
+  const ResultCode created = back_->Create(kSurfaceSystemMemory | kSurfaceClear, Width(), Height());
+  if (created != kOk) {
+    Close();
+    return created;
+  }
+  AttachFrame(frame);
+  state_->back_buffer_pixels = back_->Pixels();
+  state_->direct_access = source_ == Source::kRaw || source_ == Source::kGameApi;
+  back_->FillArea(nullptr, 0, 0, nullptr);
+  // A font that cannot be built fails its own text calls later; the screen
+  // itself is open.
+  context_->BuildBuiltinFonts();
+  return kOk;
+}
+
+ResultCode Display::OpenScreen(platform::WindowHandle window, DisplayProperties* properties,
+                               uint8_t** frame) {
+  uint32_t major = 0, minor = 0;
+  platform::TheDevice().GetOsVersion(&major, &minor);
+  const uint64_t version = uint64_t{major} * 100 + minor;
+  if ((state_->open_flags & kDisplayUseRawFrameBuffer) != 0 && version > 420 &&
+      OpenRaw(properties, frame)) {
+    if (properties->bits_per_pixel != 16 || !FrameBufferUsable(*properties)) {
+      state_->raw_frame_buffer = false;
+      return kErrCannotOpenScreen;
+    }
+    source_ = Source::kRaw;
+    return kOk;
+  }
+
+  GameApiLibrary& api = GameApiLibrary::Instance();
+  if (api.OpenDisplay(window, kGameApiFullScreen) == 0) return kErrCannotOpenScreen;
+  const GXDisplayProperties gx = api.GetDisplayProperties();
+  properties->width = ClampToInt32(gx.width);
+  properties->height = ClampToInt32(gx.height);
+  properties->x_pitch = gx.xPitch;
+  properties->y_pitch = gx.yPitch;
+  properties->bits_per_pixel = gx.bitsPerPixel;
+  properties->format_flags = gx.formatFlags;
+  *frame = properties->bits_per_pixel == 16 && FrameBufferUsable(*properties)
+               ? static_cast<uint8_t*>(api.BeginDraw())
+               : nullptr;
+  if (*frame == nullptr) {
+    // Wrong format, a frame buffer we cannot lay out, or no pointer to it.
+    api.CloseDisplay();
+    return kErrCannotOpenScreen;
+  }
+  source_ = Source::kGameApi;
+  return kOk;
+}
+
+bool Display::OpenRaw(DisplayProperties* properties, uint8_t** frame) {
+  platform::RawFrameBufferInfo info{};
+  if (platform::TheDevice().DriverEscape(platform::kEscapeGetRawFrameBuffer, &info, sizeof info) <=
+      0) {
+    return false;
+  }
+  if (info.bitsPerPixel != 16 || info.xStride == 0 || info.yStride == 0 || info.width == 0 ||
+      info.height == 0 || (info.format & 3) == 0 || info.framePointer == nullptr) {
+    return false;
+  }
+  state_->raw_frame_buffer = true;
+  ReadRawOrientation();
+  properties->width = info.width;
+  properties->height = info.height;
+  properties->x_pitch = info.xStride;
+  properties->y_pitch = info.yStride;
+  properties->bits_per_pixel = info.bitsPerPixel;
+  properties->format_flags = info.format == 2 ? (kFormatDirectAccess | kFormat555)
+                                              : (kFormatDirectAccess | kFormat565);
+  *frame = static_cast<uint8_t*>(info.framePointer);
+  return true;
+}
+
+void Display::ReadRawOrientation() {
+  platform::Library* system = platform::OpenLibrary("coredll.dll");
+  void* found = platform::FindProcedure(system, u"ChangeDisplaySettingsEx");
+  if (system != nullptr && found != nullptr) {
+    const auto change = reinterpret_cast<platform::ChangeDisplaySettingsExFn>(found);
+    platform::DisplayModeRecord query{192, platform::kModeFieldQueryOrientation, 0};
+    if (change(nullptr, &query, nullptr, platform::kModeChangeTest, nullptr) ==
+        platform::kModeChangeSuccessful) {
+      platform::DisplayModeRecord mode{192, platform::kModeFieldOrientation, 0};
+      // Only an answer that arrived is used; a failed call leaves the codes.
+      if (change(nullptr, &mode, nullptr, platform::kModeChangeTest, nullptr) ==
+          platform::kModeChangeSuccessful) {
+        const int32_t code = CodeOfSystemOrientation(mode.orientation);
+        if (code != 0) {
+          state_->system_orientation = code;
+          state_->current_orientation = code;
+          state_->requested_orientation = code;
+        }
+      }
+    }
+  }
+  platform::CloseLibrary(system);
+}
+
+ResultCode Display::OpenWindowed(uint32_t flags, int32_t width, int32_t height) {
+  if (state_ == nullptr) return kErrInvalidArg;
+  if (flags != 0 || width <= 0 || height <= 0) return kErrInvalidArg;
+  if (IsOpen()) return kErrDisplayAlreadyOpen;
+
+  const int32_t requested = state_->requested_orientation;
+  const bool turned = !(requested == kOrientationNormal || requested == kOrientationHalf);
+  const int64_t row = (int64_t{width} + 1) & ~int64_t{1};
+  const int64_t rows = (int64_t{height} + 1) & ~int64_t{1};
+  const int64_t image_bytes = row * rows * 2;
+  if (row * 2 > INT32_MAX || image_bytes > INT32_MAX) {
+    Close();
+    return kErrOutOfMemory;
+  }
+  state_->properties = DisplayProperties{width, height, 2, static_cast<int32_t>(row * 2), 16,
+                                         kFormatDirectAccess | kFormat565};
+  SetFlags(0);
+  if (turned) {
+    SetLogicalSize(height, width);
+  } else {
+    SetLogicalSize(width, height);
+  }
+
+  platform::BitmapInfo info;
+  info.header.size = platform::kBitmapInfoHeaderSize;
+  info.header.width = static_cast<int32_t>(row);
+  info.header.height = -static_cast<int32_t>(rows);
+  info.header.planes = 1;
+  info.header.bit_count = 16;
+  info.header.compression = platform::kCompressionBitfields;
+  info.header.image_size = static_cast<uint32_t>(image_bytes);
+  const bool five55 = (state_->properties.format_flags & kFormat555) != 0;
+  info.masks[0] = five55 ? 0x7C00 : 0xF800;
+  info.masks[1] = five55 ? 0x03E0 : 0x07E0;
+  info.masks[2] = 0x001F;
+  void* bits = nullptr;
+  platform::BitmapHandle bitmap = platform::CreateDibSection(&info, &bits);
+  if (bitmap == nullptr || bits == nullptr) {
+    if (bitmap != nullptr) platform::DeleteBitmap(bitmap);
+    Close();
+    return kErrOutOfMemory;
+  }
+
+  state_->bitmap = bitmap;
+  state_->back_buffer_pixels = static_cast<uint16_t*>(bits);
+  back_->AttachPixels(kSurfaceGdi, static_cast<uint16_t*>(bits),
+                      static_cast<uint32_t>(image_bytes));
+  back_->SetFlags(kSurfaceGdiSection | kSurfaceSystemMemory);
+  back_->SetLogicalSize(Width(), Height());
+  LayOutPrimary();
+  AttachFrame(nullptr);
+  windowed_ = true;
+  state_->open = 1;
+  back_->LayOutOffscreen();
+  back_->FillArea(nullptr, 0, 0, nullptr);
+  context_->BuildBuiltinFonts();
+  return kOk;
+}
+
+// ---------------------------------------------------------------------------
+// Layout of the primary over the frame buffer
+
+bool Display::LayOutPrimary() {
+  const DisplayProperties& p = state_->properties;
+  if (!FrameBufferUsable(p)) {
+    SetLayoutSteps(0, 0, 0, state_->current_orientation);
+    low_offset_ = 0;
+    span_bytes_ = 0;
+    return false;
+  }
+  int64_t low = 0, bytes = 0;
+  FrameSpan(p, &low, &bytes);
+  low_offset_ = low;
+  span_bytes_ = static_cast<uint32_t>(bytes);
+  // Buffer indices count from the lowest address; hardware pixel (X, Y) is at
+  // base + X * xs + Y * ys.
+  const int64_t base = -low / 2;
+  const int64_t xs = p.x_pitch / 2;
+  const int64_t ys = p.y_pitch / 2;
+  const int64_t w1 = p.width - 1;
+  const int64_t h1 = p.height - 1;
+  int64_t origin = base, x_step = xs, y_step = ys;
+  switch (state_->current_orientation) {
+    case kOrientationQuarter:  // (X, Y) = (y, H0 - 1 - x)
+      origin = base + h1 * ys;
+      x_step = -ys;
+      y_step = xs;
+      break;
+    case kOrientationThreeQuarter:  // (X, Y) = (W0 - 1 - y, x)
+      origin = base + w1 * xs;
+      x_step = ys;
+      y_step = -xs;
+      break;
+    case kOrientationHalf:  // (X, Y) = (W0 - 1 - x, H0 - 1 - y)
+      origin = base + w1 * xs + h1 * ys;
+      x_step = -xs;
+      y_step = -ys;
+      break;
+    default:
+      break;
+  }
+  SetLayoutSteps(static_cast<int32_t>(origin), static_cast<int32_t>(x_step),
+                 static_cast<int32_t>(y_step), state_->current_orientation);
+  return true;
+}
+
+void Display::AttachFrame(uint8_t* frame) {
+  uint16_t* lowest =
+      frame == nullptr ? nullptr : reinterpret_cast<uint16_t*>(frame + low_offset_);
+  AttachPixels(kSurfaceDisplay, lowest, lowest == nullptr ? 0 : span_bytes_);
+}
+
+uint8_t* Display::FetchFrame() {
+  switch (source_) {
+    case Source::kRaw: {
+      platform::RawFrameBufferInfo info{};
+      if (platform::TheDevice().DriverEscape(platform::kEscapeGetRawFrameBuffer, &info,
+                                             sizeof info) <= 0) {
+        return nullptr;
+      }
+      // A frame buffer that changed shape under an open display is not used:
+      // the layout was made for the old one.
+      const DisplayProperties& p = state_->properties;
+      if (info.width != p.width || info.height != p.height || info.xStride != p.x_pitch ||
+          info.yStride != p.y_pitch) {
+        return nullptr;
+      }
+      return static_cast<uint8_t*>(info.framePointer);
+    }
+    case Source::kGameApi:
+      return static_cast<uint8_t*>(GameApiLibrary::Instance().BeginDraw());
+    case Source::kFixedAddress:
+      return static_cast<uint8_t*>(
+          platform::TheDevice().FixedAddressMemory(platform::kFixedFrameBufferAddress));
+    case Source::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Closing, presenting, suspending
+
+ResultCode Display::Close() {
+  if (state_ == nullptr) return kOk;
+  state_->open = 0;
+  back_->ReleaseBuffer();
+  ReleaseBuffer();
+  SetKind(kSurfaceDisplay);
+  if (source_ == Source::kGameApi) GameApiLibrary::Instance().CloseDisplay();
+  if (state_->bitmap != nullptr) {
+    platform::DeleteBitmap(state_->bitmap);
+    state_->bitmap = nullptr;
+  }
+  state_->window = nullptr;
+  state_->back_buffer_pixels = nullptr;
+  state_->direct_access = false;
+  state_->capability_a = false;
+  state_->capability_b = false;
+  // Left set, the raw flag would make the next Game API open skip its end
+  // and close calls and leave the library's display open.
+  state_->raw_frame_buffer = false;
+  source_ = Source::kNone;
+  windowed_ = false;
+  suspended_ = false;
+  low_offset_ = 0;
+  span_bytes_ = 0;
+  return kOk;
+}
+
+Surface* Display::BackBuffer() {
+  if (!IsOpen()) return nullptr;
+  if (!windowed_ && WindowGone()) return nullptr;
+  return back_.get();
+}
+
+ResultCode Display::Present() {
+  if (!IsOpen()) return kErrDisplayNotOpen;
+  if (Locked()) return kErrDisplayLocked;
+  if (windowed_) return kErrWindowedPresent;
+  if (WindowGone()) return kErrDisplayNotOpen;
+  const ResultCode copied = BlitAt(0, 0, back_.get(), nullptr, 0, nullptr);
+  if (source_ == Source::kGameApi) GameApiLibrary::Instance().EndDraw();
+  if (state_->direct_access) {
+    // A pointer that cannot be fetched leaves the primary without pixels, so
+    // the next frame fails with a code instead of writing through it.
+    AttachFrame(FetchFrame());
+  }
+  return copied;
+}
+
+ResultCode Display::Suspend() {
+  if (!IsOpen()) return kErrDisplayNotOpen;
+  if (Locked()) return kErrDisplayLocked;
+  if (!windowed_ && WindowGone()) return kErrDisplayNotOpen;
+  AddFlags(kSurfaceLocked);
+  suspended_ = true;
+  if (source_ == Source::kGameApi) GameApiLibrary::Instance().Suspend();
+  return kOk;
+}
+
+ResultCode Display::Resume() {
+  if (!IsOpen()) return kErrDisplayNotOpen;
+  if (!suspended_) return kErrNotSuspended;
+  if (!windowed_ && WindowGone()) return kErrDisplayNotOpen;
+  RemoveFlags(kSurfaceLocked);
+  suspended_ = false;
+  if (source_ == Source::kGameApi) GameApiLibrary::Instance().Resume();
+  return kOk;
+}
+
+// ---------------------------------------------------------------------------
+// Orientation and queries
+
+ResultCode Display::SetScreenOrientation(int32_t code) {
+  if (state_ == nullptr) return kErrDisplayNotOpen;
+  if (Locked()) return kErrDisplayLocked;
+  const int32_t c = code & 0xF;
+  if (c == 0) return kErrOrientationZero;
+  if (!IsOrientationCode(c)) return kOk;
+  state_->requested_orientation = c;
+  state_->current_orientation = c;
+  const DisplayProperties& p = state_->properties;
+  if (IsQuarterTurn(c)) {
+    SetLogicalSize(p.height, p.width);
+  } else {
+    SetLogicalSize(p.width, p.height);
+  }
+  if (IsOpen()) {
+    LayOutPrimary();
+    back_->SetLogicalSize(Width(), Height());
+    if (back_->Kind() == kSurfaceDisplay) {
+      back_->SetLayoutSteps(Layout().origin, Layout().x_step, Layout().y_step,
+                            Layout().orientation);
+    } else {
+      back_->LayOutOffscreen();
+    }
+    context_->BuildBuiltinFonts();
+  }
+  return kOk;
+}
+
+ResultCode Display::DisplayCaps(uint32_t* bits) const {
+  if (bits == nullptr) return kErrInvalidArg;
+  uint32_t answer = 0;
+  if (state_ != nullptr && state_->capability_a) answer |= kDisplayCapA;
+  if (state_ != nullptr && state_->capability_b) answer |= kDisplayCapPaces;
+  *bits = answer;
+  return kOk;
+}
+
+ResultCode Display::MapStylusPoint(StylusPoint* point) const {
+  if (point == nullptr) return kErrInvalidArg;
+  if (!IsOpen()) return kErrDisplayNotOpen;
+  const int32_t w = Width();
+  const int32_t h = Height();
+  switch (OrientationTurnOf(state_->system_orientation, state_->requested_orientation)) {
+    case OrientationTurn::kHalf:
+      point->x = Mirror(w, point->x);
+      point->y = Mirror(h, point->y);
+      break;
+    case OrientationTurn::kQuarterA:
+      std::swap(point->x, point->y);
+      point->x = Mirror(w, point->x);
+      break;
+    case OrientationTurn::kQuarterB:
+      std::swap(point->x, point->y);
+      point->y = Mirror(h, point->y);
+      break;
+    case OrientationTurn::kNone:
+      break;
+  }
+  return kOk;
+}
+
+ResultCode Display::CheckSurfacesLost() const {
+  return IsOpen() ? kErrFeatureNotAvailable : kErrDisplayNotOpen;
+}
+
+ResultCode Display::RestoreSurfaces() const {
+  if (!IsOpen()) return kErrDisplayNotOpen;
+  if (windowed_) return kErrWindowedPresent;
+  return kErrFeatureNotAvailable;
+}
+
+}  // namespace abacine

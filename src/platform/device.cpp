@@ -1,0 +1,277 @@
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/gx_abi.h"
+#include "platform/internal.h"
+#include "platform/platform.h"
+
+namespace abacine::platform {
+namespace {
+
+constexpr int32_t kMaxSide = 2048;
+constexpr int32_t kMaxPitch = 1 << 20;
+constexpr int64_t kMaxFrameBytes = int64_t{64} << 20;
+constexpr uint16_t kShellBarPixel = 0x10A6;  // dark slate, the shell's top bar
+constexpr char16_t kFixedAddressOem[] = u"Compaq iPAQ H38";
+
+bool PitchUsable(int32_t pitch) {
+  return pitch != 0 && (pitch % 2) == 0 && pitch >= -kMaxPitch && pitch <= kMaxPitch;
+}
+
+// Orientation code of a system orientation value; unknown values count as
+// the hardware orientation.
+int32_t CodeOfSystemValue(int32_t value) {
+  switch (value) {
+    case kSystemOrientation90: return 2;
+    case kSystemOrientation180: return 8;
+    case kSystemOrientation270: return 4;
+    default: return 1;
+  }
+}
+
+bool IsSystemValue(int32_t value) {
+  return value == kSystemOrientation0 || value == kSystemOrientation90 ||
+         value == kSystemOrientation180 || value == kSystemOrientation270;
+}
+
+}  // namespace
+
+DeviceConfig DeviceConfig::WithPitchSigns(int32_t width, int32_t height, int xSign, int ySign) {
+  DeviceConfig c;
+  c.width = width;
+  c.height = height;
+  const int32_t sx = xSign < 0 ? -1 : 1;
+  const int32_t sy = ySign < 0 ? -1 : 1;
+  if (sx != sy) {
+    // Memory runs down the columns.
+    c.xPitch = sx * 2 * height;
+    c.yPitch = sy * 2;
+  } else {
+    c.xPitch = sx * 2;
+    c.yPitch = sy * 2 * width;
+  }
+  c.formatFlags = kFormatDirect | kFormat565 | (width > height ? kFormatLandscape : 0u);
+  return c;
+}
+
+DeviceConfig DeviceConfig::FixedAddressDevice() {
+  DeviceConfig c;
+  c.width = 240;
+  c.height = 320;
+  c.xPitch = -640;
+  c.yPitch = 2;
+  c.formatFlags = 0xA8;
+  c.oemInfo = u"Compaq iPAQ H3800";
+  c.osMajor = 3;
+  c.osMinor = 0;
+  return c;
+}
+
+Device::Device() { Reset(DeviceConfig{}); }
+
+bool Device::Reset(const DeviceConfig& config) {
+  if (config.width < 1 || config.width > kMaxSide || config.height < 1 ||
+      config.height > kMaxSide || !PitchUsable(config.xPitch) || !PitchUsable(config.yPitch)) {
+    return false;
+  }
+  const int64_t spanX = int64_t{config.width - 1} * config.xPitch;
+  const int64_t spanY = int64_t{config.height - 1} * config.yPitch;
+  const int64_t low = std::min<int64_t>(0, spanX) + std::min<int64_t>(0, spanY);
+  const int64_t high = std::max<int64_t>(0, spanX) + std::max<int64_t>(0, spanY);
+  const int64_t bytes = high - low + 2;
+  if (bytes > kMaxFrameBytes) return false;
+
+  config_ = config;
+  memory_.assign(static_cast<size_t>(bytes / 2), 0);
+  origin_ = reinterpret_cast<uint8_t*>(memory_.data()) + (-low);
+  gameApiLog_.clear();
+  PaintShellBar();
+  ++frames_;
+  return true;
+}
+
+int32_t Device::SystemOrientationCode() const {
+  return CodeOfSystemValue(config_.systemOrientation);
+}
+
+int32_t Device::ScreenWidth() const {
+  const int32_t code = SystemOrientationCode();
+  return (code == 2 || code == 4) ? config_.height : config_.width;
+}
+
+int32_t Device::ScreenHeight() const {
+  const int32_t code = SystemOrientationCode();
+  return (code == 2 || code == 4) ? config_.width : config_.height;
+}
+
+bool Device::SetSystemOrientation(int32_t value) {
+  if (!IsSystemValue(value)) return false;
+  config_.systemOrientation = value;
+  PaintShellBar();
+  ++frames_;
+  return true;
+}
+
+void Device::RotateQuarter() {
+  int32_t next = kSystemOrientation0;
+  switch (config_.systemOrientation) {
+    case kSystemOrientation0: next = kSystemOrientation90; break;
+    case kSystemOrientation90: next = kSystemOrientation180; break;
+    case kSystemOrientation180: next = kSystemOrientation270; break;
+    default: next = kSystemOrientation0; break;
+  }
+  SetSystemOrientation(next);
+  CurrentBackend().ScreenResized();
+  // The handheld takes the foreground away and gives it back after turning.
+  internal::PostToAllWindows(kMsgActivate, 0, 0);
+  internal::PostToAllWindows(kMsgActivate, 1, 0);
+}
+
+uint16_t Device::HardwarePixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= config_.width || y >= config_.height) return 0;
+  uint16_t pixel = 0;
+  std::memcpy(&pixel,
+              origin_ + static_cast<ptrdiff_t>(x) * config_.xPitch +
+                  static_cast<ptrdiff_t>(y) * config_.yPitch,
+              sizeof pixel);
+  return pixel;
+}
+
+namespace {
+
+// Hardware pixel of screen pixel (x, y) for an orientation code.
+void ScreenToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y, int32_t* hx,
+                      int32_t* hy) {
+  switch (code) {
+    case 2: *hx = y; *hy = h0 - 1 - x; break;
+    case 4: *hx = w0 - 1 - y; *hy = x; break;
+    case 8: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
+    default: *hx = x; *hy = y; break;
+  }
+}
+
+}  // namespace
+
+uint16_t Device::ScreenPixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return 0;
+  int32_t hx = 0, hy = 0;
+  ScreenToHardware(SystemOrientationCode(), config_.width, config_.height, x, y, &hx, &hy);
+  return HardwarePixel(hx, hy);
+}
+
+void Device::SetScreenPixel(int32_t x, int32_t y, uint16_t pixel) {
+  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return;
+  int32_t hx = 0, hy = 0;
+  ScreenToHardware(SystemOrientationCode(), config_.width, config_.height, x, y, &hx, &hy);
+  std::memcpy(origin_ + static_cast<ptrdiff_t>(hx) * config_.xPitch +
+                  static_cast<ptrdiff_t>(hy) * config_.yPitch,
+              &pixel, sizeof pixel);
+}
+
+std::vector<uint16_t> Device::ScreenPixels() const {
+  const int32_t w = ScreenWidth();
+  const int32_t h = ScreenHeight();
+  std::vector<uint16_t> out(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int32_t y = 0; y < h; ++y) {
+    for (int32_t x = 0; x < w; ++x) {
+      out[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
+          ScreenPixel(x, y);
+    }
+  }
+  return out;
+}
+
+void Device::PaintShellBar() {
+  const int32_t rows = std::min(config_.workAreaTop, ScreenHeight());
+  for (int32_t y = 0; y < rows; ++y) {
+    for (int32_t x = 0; x < ScreenWidth(); ++x) SetScreenPixel(x, y, kShellBarPixel);
+  }
+}
+
+int32_t Device::DriverEscape(int32_t code, void* out, size_t outSize) {
+  if (code != kEscapeGetRawFrameBuffer) return 0;
+  if (out == nullptr || outSize < sizeof(RawFrameBufferInfo)) return -1;
+  if (!config_.rawFrameBuffer) return 0;
+  RawFrameBufferInfo info{};
+  info.format = config_.rawFormat;
+  info.bitsPerPixel = static_cast<uint16_t>(std::clamp(config_.bitsPerPixel, 0, 0xFFFF));
+  info.framePointer = origin_;
+  info.xStride = config_.xPitch;
+  info.yStride = config_.yPitch;
+  info.width = config_.width;
+  info.height = config_.height;
+  std::memcpy(out, &info, sizeof info);
+  return 1;
+}
+
+void* Device::FixedAddressMemory(uintptr_t address) {
+  if (address != kFixedFrameBufferAddress) return nullptr;
+  const std::u16string_view oem(config_.oemInfo);
+  const std::u16string_view prefix(kFixedAddressOem);
+  if (oem.substr(0, prefix.size()) != prefix) return nullptr;
+  // The memory behind the fixed address has exactly this shape; any other
+  // panel would be written out of bounds by a display that trusts the address.
+  if (config_.width != 240 || config_.height != 320 || config_.xPitch != -640 ||
+      config_.yPitch != 2) {
+    return nullptr;
+  }
+  return origin_;
+}
+
+bool Device::GetOemInfo(char16_t* buffer, size_t chars) const {
+  if (buffer == nullptr || chars == 0) return false;
+  const size_t n = std::min(config_.oemInfo.size(), chars - 1);
+  std::copy_n(config_.oemInfo.data(), n, buffer);
+  buffer[n] = u'\0';
+  return true;
+}
+
+void Device::GetOsVersion(uint32_t* major, uint32_t* minor) const {
+  if (major != nullptr) *major = config_.osMajor;
+  if (minor != nullptr) *minor = config_.osMinor;
+}
+
+int32_t Device::ChangeDisplaySettings(DisplayModeRecord* mode, uint32_t flags) {
+  if (mode == nullptr || mode->size == 0) return kModeChangeBadParam;
+  if (config_.orientationQuery != OrientationQuery::kWorks) return kModeChangeBadMode;
+  if ((mode->fields & kModeFieldQueryOrientation) != 0) {
+    // The turns this device can make besides the hardware orientation.
+    mode->orientation = kSystemOrientation90 | kSystemOrientation180 | kSystemOrientation270;
+    return kModeChangeSuccessful;
+  }
+  if ((mode->fields & kModeFieldOrientation) != 0) {
+    if ((flags & kModeChangeTest) != 0) {
+      mode->orientation = config_.systemOrientation;
+      return kModeChangeSuccessful;
+    }
+    if (!IsSystemValue(mode->orientation)) return kModeChangeBadMode;
+    if (mode->orientation != config_.systemOrientation) {
+      SetSystemOrientation(mode->orientation);
+      CurrentBackend().ScreenResized();
+      internal::PostToAllWindows(kMsgActivate, 0, 0);
+      internal::PostToAllWindows(kMsgActivate, 1, 0);
+    }
+    return kModeChangeSuccessful;
+  }
+  return kModeChangeBadParam;
+}
+
+int Device::CountGameApiCalls(int32_t call) const {
+  return static_cast<int>(std::count_if(gameApiLog_.begin(), gameApiLog_.end(),
+                                        [call](const GameApiCall& c) { return c.call == call; }));
+}
+
+void Device::RecordGameApiCall(int32_t call, intptr_t result) {
+  // Bounded so that a long run with the Game API cannot grow it without end.
+  if (gameApiLog_.size() >= 4096) gameApiLog_.erase(gameApiLog_.begin(), gameApiLog_.begin() + 2048);
+  gameApiLog_.push_back(GameApiCall{call, result});
+  if (call == kGxCallEndDraw && result != 0) ++frames_;
+}
+
+Device& TheDevice() {
+  static Device device;
+  return device;
+}
+
+}  // namespace abacine::platform

@@ -1,0 +1,119 @@
+// Shared set-up of the display and key-input tests: a simulated device, a
+// main window, the Game API library from the build's bin folder, and a
+// GraphicsContext with its Display. Pixel checks compare the back buffer's
+// logical image with the device's hardware pixels through the orientation
+// table written out here once more, independently of the display's code.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "graphics/display.h"
+#include "graphics/game_api.h"
+#include "graphics/graphics_context.h"
+#include "graphics/surface.h"
+#include "platform/gx_abi.h"
+#include "platform/platform.h"
+
+namespace abacine::display_test {
+
+inline const std::string kGxPath = std::string(ABACINE_BINARY_DIR) + "/bin/gx.so";
+
+// A pixel value that differs between neighbours in both directions.
+constexpr uint16_t Pattern(int32_t x, int32_t y) {
+  return static_cast<uint16_t>((x * 37 + y * 1009 + 0x1111) & 0xFFFF);
+}
+
+// Hardware pixel of logical (x, y) for an orientation code on a W0 x H0 panel.
+inline void LogicalToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y,
+                              int32_t* hx, int32_t* hy) {
+  switch (code) {
+    case 2: *hx = y; *hy = h0 - 1 - x; break;
+    case 4: *hx = w0 - 1 - y; *hy = x; break;
+    case 8: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
+    default: *hx = x; *hy = y; break;
+  }
+}
+
+class DisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::ClearMessages();
+    GameApiLibrary::Instance().Unload();
+    GameApiLibrary::Instance().SetSearchList({kGxPath});
+    UseDevice(platform::DeviceConfig::WithPitchSigns(240, 320, 1, 1));
+    window_ = platform::CreateAppWindow(platform::WindowDesc{u"Abacine WndCls", u"Abacine", false, {}},
+                                        [](auto...) { return intptr_t{0}; }, nullptr);
+    ASSERT_TRUE(platform::IsWindow(window_));
+    context_ = std::make_unique<GraphicsContext>();
+    ASSERT_TRUE(context_->IsReady());
+    display_ = std::make_unique<Display>(context_.get());
+  }
+
+  void TearDown() override {
+    display_.reset();
+    context_.reset();
+    platform::DestroyAppWindow(window_);
+    GameApiLibrary::Instance().Unload();
+    GameApiLibrary::Instance().UseDefaultSearchList();
+    platform::TheDevice().Reset(platform::DeviceConfig{});
+    platform::ClearMessages();
+  }
+
+  void UseDevice(const platform::DeviceConfig& config) {
+    ASSERT_TRUE(platform::TheDevice().Reset(config));
+  }
+
+  // A device that answers the raw frame-buffer escape on a new enough system.
+  static platform::DeviceConfig RawDevice(int xSign, int ySign, int32_t systemOrientation = 0) {
+    platform::DeviceConfig c = platform::DeviceConfig::WithPitchSigns(240, 320, xSign, ySign);
+    c.rawFrameBuffer = true;
+    c.systemOrientation = systemOrientation;
+    c.osMajor = 4;
+    c.osMinor = 21;
+    return c;
+  }
+
+  DisplayState& State() { return *context_->State(); }
+  int GxCalls(int32_t call) const { return platform::TheDevice().CountGameApiCalls(call); }
+
+  // Writes Pattern into every logical pixel of s through LockPixels.
+  static void DrawPattern(Surface* s) {
+    ASSERT_NE(s, nullptr);
+    PixelDescription d;
+    ASSERT_EQ(s->LockPixels(&d), kOk);
+    for (int32_t y = 0; y < d.height; ++y) {
+      for (int32_t x = 0; x < d.width; ++x) {
+        d.pixels[static_cast<ptrdiff_t>(x) * (d.x_pitch / 2) +
+                 static_cast<ptrdiff_t>(y) * (d.y_pitch / 2)] = Pattern(x, y);
+      }
+    }
+    ASSERT_EQ(s->UnlockPixels(), kOk);
+  }
+
+  // Every logical pixel of a w x h image in orientation `code` is at its
+  // hardware place on the device; returns the number of wrong pixels.
+  static int WrongHardwarePixels(int32_t code, int32_t w, int32_t h) {
+    const platform::DeviceConfig& c = platform::TheDevice().Config();
+    int wrong = 0;
+    for (int32_t y = 0; y < h; ++y) {
+      for (int32_t x = 0; x < w; ++x) {
+        int32_t hx = 0, hy = 0;
+        LogicalToHardware(code, c.width, c.height, x, y, &hx, &hy);
+        if (platform::TheDevice().HardwarePixel(hx, hy) != Pattern(x, y)) {
+          if (wrong == 0) ADD_FAILURE() << "first wrong pixel: logical " << x << "," << y;
+          ++wrong;
+        }
+      }
+    }
+    return wrong;
+  }
+
+  platform::WindowHandle window_ = nullptr;
+  std::unique_ptr<GraphicsContext> context_;
+  std::unique_ptr<Display> display_;
+};
+
+}  // namespace abacine::display_test

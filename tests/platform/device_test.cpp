@@ -1,0 +1,270 @@
+// The simulated handheld: panel memory for every pitch layout, the screen as
+// the user sees it in each system orientation, the driver escape, the
+// fixed-address lookup, the OEM string and the display-mode call.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace abacine::platform {
+namespace {
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearMessages();
+    ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
+  }
+  void TearDown() override {
+    TheDevice().Reset(DeviceConfig{});
+    ClearMessages();
+  }
+};
+
+struct PitchRow {
+  int xSign, ySign;
+  int32_t width, height;
+  int32_t xPitch, yPitch;
+  uint32_t format;
+};
+
+TEST_F(DeviceTest, PitchSignsChooseRowOrColumnMemory) {
+  const PitchRow rows[] = {
+      {+1, +1, 240, 320, 2, 480, 0xA0},    {-1, -1, 240, 320, -2, -480, 0xA0},
+      {+1, -1, 240, 320, 640, -2, 0xA0},   {-1, +1, 240, 320, -640, 2, 0xA0},
+      {+1, +1, 640, 480, 2, 1280, 0xA8},   {-1, +1, 640, 480, -960, 2, 0xA8},
+  };
+  for (const PitchRow& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.xSign << "," << r.ySign << " " << r.width << "x"
+                                    << r.height);
+    const DeviceConfig c = DeviceConfig::WithPitchSigns(r.width, r.height, r.xSign, r.ySign);
+    EXPECT_EQ(c.xPitch, r.xPitch);
+    EXPECT_EQ(c.yPitch, r.yPitch);
+    EXPECT_EQ(c.formatFlags, r.format);
+  }
+}
+
+TEST_F(DeviceTest, EveryPixelOfEveryPitchLayoutIsDistinctMemory) {
+  // Writing each hardware pixel through the pitches and reading all back
+  // finds overlaps and out-of-range addresses (the sanitizer build too).
+  const int signs[4][2] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+  for (const auto& s : signs) {
+    SCOPED_TRACE(testing::Message() << s[0] << "," << s[1]);
+    ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(24, 32, s[0], s[1])));
+    Device& d = TheDevice();
+    const DeviceConfig& c = d.Config();
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 24; ++x) {
+        const uint16_t v = static_cast<uint16_t>(y * 24 + x + 1);
+        std::memcpy(d.FrameBuffer() + x * c.xPitch + y * c.yPitch, &v, 2);
+      }
+    }
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 24; ++x) {
+        ASSERT_EQ(d.HardwarePixel(x, y), y * 24 + x + 1) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(DeviceTest, ResetRefusesUnusableConfigurationsAndKeepsTheOldDevice) {
+  struct Row {
+    const char* name;
+    DeviceConfig config;
+  };
+  auto with = [](auto change) {
+    DeviceConfig c;
+    change(c);
+    return c;
+  };
+  const Row rows[] = {
+      {"zero width", with([](DeviceConfig& c) { c.width = 0; })},
+      {"negative height", with([](DeviceConfig& c) { c.height = -4; })},
+      {"too wide", with([](DeviceConfig& c) { c.width = 4096; })},
+      {"zero x pitch", with([](DeviceConfig& c) { c.xPitch = 0; })},
+      {"odd y pitch", with([](DeviceConfig& c) { c.yPitch = 961; })},
+      {"huge pitch", with([](DeviceConfig& c) { c.yPitch = 1 << 22; })},
+      {"above 64 MiB", with([](DeviceConfig& c) {
+         c.width = 2048;
+         c.height = 2048;
+         c.xPitch = 2;
+         c.yPitch = 1 << 16;
+       })},
+  };
+  DeviceConfig good = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
+  ASSERT_TRUE(TheDevice().Reset(good));
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_FALSE(TheDevice().Reset(r.config));
+    EXPECT_EQ(TheDevice().Config().width, 240);
+    EXPECT_EQ(TheDevice().Config().yPitch, 480);
+  }
+}
+
+TEST_F(DeviceTest, ScreenFollowsTheSystemOrientation) {
+  // Hardware 4 x 6; mark hardware pixel (X, Y) and find it on the screen.
+  struct Row {
+    int32_t value;
+    int32_t screenW, screenH;
+    int32_t hx, hy;  // hardware pixel
+    int32_t sx, sy;  // where the user sees it
+  };
+  const Row rows[] = {
+      {0, 4, 6, 1, 2, 1, 2},
+      {1, 6, 4, 1, 2, 3, 1},  // code 2: (X, Y) = (y, H0-1-x) -> x = H0-1-Y, y = X
+      {2, 4, 6, 1, 2, 2, 3},  // code 8: (W0-1-x, H0-1-y)
+      {4, 6, 4, 1, 2, 2, 2},  // code 4: (X, Y) = (W0-1-y, x) -> x = Y, y = W0-1-X
+      {3, 4, 6, 1, 2, 1, 2},  // unknown values show the hardware orientation
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.value);
+    DeviceConfig c = DeviceConfig::WithPitchSigns(4, 6, 1, 1);
+    c.systemOrientation = r.value;
+    ASSERT_TRUE(TheDevice().Reset(c));
+    Device& d = TheDevice();
+    EXPECT_EQ(d.ScreenWidth(), r.screenW);
+    EXPECT_EQ(d.ScreenHeight(), r.screenH);
+    const uint16_t mark = 0xBEEF;
+    std::memcpy(d.FrameBuffer() + r.hx * c.xPitch + r.hy * c.yPitch, &mark, 2);
+    EXPECT_EQ(d.ScreenPixel(r.sx, r.sy), mark);
+    const std::vector<uint16_t> screen = d.ScreenPixels();
+    ASSERT_EQ(screen.size(), size_t(r.screenW * r.screenH));
+    int found = 0;
+    for (uint16_t p : screen) found += p == mark;
+    EXPECT_EQ(found, 1);
+    // Screen writes land on the same hardware pixel.
+    d.SetScreenPixel(r.sx, r.sy, 0x1234);
+    EXPECT_EQ(d.HardwarePixel(r.hx, r.hy), 0x1234);
+  }
+}
+
+TEST_F(DeviceTest, PixelsOutsideThePanelReadZeroAndIgnoreWrites) {
+  Device& d = TheDevice();
+  const int32_t points[][2] = {{-1, 0}, {0, -1}, {480, 0}, {0, 640}, {INT32_MIN, INT32_MAX}};
+  for (const auto& p : points) {
+    SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
+    EXPECT_EQ(d.HardwarePixel(p[0], p[1]), 0);
+    d.SetScreenPixel(p[0], p[1], 0xFFFF);
+    EXPECT_EQ(d.ScreenPixel(p[0], p[1]), 0);
+  }
+}
+
+TEST_F(DeviceTest, QuarterTurnCyclesAndTellsEveryWindow) {
+  WindowHandle w = CreateAppWindow(WindowDesc{u"C", u"T", false, {}}, [](auto...) { return intptr_t{0}; },
+                                   nullptr);
+  ASSERT_TRUE(IsWindow(w));
+  ClearMessages();
+  const int32_t expected[] = {1, 2, 4, 0};
+  for (int32_t value : expected) {
+    TheDevice().RotateQuarter();
+    EXPECT_EQ(TheDevice().Config().systemOrientation, value);
+  }
+  EXPECT_EQ(TheDevice().ScreenWidth(), 480);
+  // Each turn: deactivate, then activate.
+  ASSERT_EQ(PendingMessageCount(), 8u);
+  Message m;
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(PeekMessage(&m, true));
+    EXPECT_EQ(m.id, kMsgActivate);
+    EXPECT_EQ(m.wParam, 0u);
+    ASSERT_TRUE(PeekMessage(&m, true));
+    EXPECT_EQ(m.wParam, 1u);
+  }
+  DestroyAppWindow(w);
+}
+
+TEST_F(DeviceTest, ShellBarPaintsTheTopRowsOnly) {
+  DeviceConfig c = DeviceConfig::WithPitchSigns(24, 32, 1, 1);
+  c.workAreaTop = 5;
+  ASSERT_TRUE(TheDevice().Reset(c));
+  EXPECT_NE(TheDevice().ScreenPixel(0, 4), 0);
+  EXPECT_EQ(TheDevice().ScreenPixel(0, 5), 0);
+  EXPECT_EQ(TheDevice().WorkAreaTop(), 5);
+}
+
+TEST_F(DeviceTest, RawFrameBufferEscape) {
+  DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, -1, 1);
+  c.rawFrameBuffer = true;
+  c.rawFormat = 2;
+  ASSERT_TRUE(TheDevice().Reset(c));
+  RawFrameBufferInfo info{};
+  EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info), 1);
+  EXPECT_EQ(info.format, 2);
+  EXPECT_EQ(info.bitsPerPixel, 16);
+  EXPECT_EQ(info.framePointer, TheDevice().FrameBuffer());
+  EXPECT_EQ(info.xStride, -640);
+  EXPECT_EQ(info.yStride, 2);
+  EXPECT_EQ(info.width, 240);
+  EXPECT_EQ(info.height, 320);
+
+  EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info - 1), -1);
+  EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, nullptr, sizeof info), -1);
+  EXPECT_EQ(TheDevice().DriverEscape(0x20002, &info, sizeof info), 0);
+  c.rawFrameBuffer = false;
+  ASSERT_TRUE(TheDevice().Reset(c));
+  EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info), 0);
+}
+
+TEST_F(DeviceTest, FixedAddressIsReachedOnlyOnTheFixedAddressDevice) {
+  ASSERT_TRUE(TheDevice().Reset(DeviceConfig::FixedAddressDevice()));
+  EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), TheDevice().FrameBuffer());
+  EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress + 2), nullptr);
+  EXPECT_EQ(TheDevice().FixedAddressMemory(0), nullptr);
+
+  // Same OEM string, another panel: the memory is not where the address says.
+  DeviceConfig other = DeviceConfig::FixedAddressDevice();
+  other.xPitch = 2;
+  other.yPitch = 480;
+  ASSERT_TRUE(TheDevice().Reset(other));
+  EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), nullptr);
+
+  ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
+  EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), nullptr);
+}
+
+TEST_F(DeviceTest, OemStringIsCutToTheBuffer) {
+  struct Row {
+    size_t chars;
+    std::u16string expected;
+  };
+  const Row rows[] = {{1, u""}, {5, u"Comp"}, {16, u"Compaq iPAQ H38"}, {200, u"Compaq iPAQ H3800"}};
+  ASSERT_TRUE(TheDevice().Reset(DeviceConfig::FixedAddressDevice()));
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.chars);
+    std::u16string buffer(r.chars + 2, u'#');
+    ASSERT_TRUE(TheDevice().GetOemInfo(buffer.data(), r.chars));
+    EXPECT_EQ(std::u16string(buffer.c_str()), r.expected);
+    EXPECT_EQ(buffer[r.chars], u'#');  // nothing written past the given size
+  }
+  char16_t one = u'x';
+  EXPECT_FALSE(TheDevice().GetOemInfo(&one, 0));
+  EXPECT_FALSE(TheDevice().GetOemInfo(nullptr, 10));
+}
+
+TEST_F(DeviceTest, DisplayModeCall) {
+  DeviceConfig c;
+  c.systemOrientation = kSystemOrientation270;
+  ASSERT_TRUE(TheDevice().Reset(c));
+  Device& d = TheDevice();
+  DisplayModeRecord query{192, kModeFieldQueryOrientation, 0};
+  EXPECT_EQ(d.ChangeDisplaySettings(&query, kModeChangeTest), kModeChangeSuccessful);
+  DisplayModeRecord read{192, kModeFieldOrientation, -1};
+  EXPECT_EQ(d.ChangeDisplaySettings(&read, kModeChangeTest), kModeChangeSuccessful);
+  EXPECT_EQ(read.orientation, kSystemOrientation270);
+  EXPECT_EQ(d.ChangeDisplaySettings(nullptr, kModeChangeTest), kModeChangeBadParam);
+
+  DisplayModeRecord set{192, kModeFieldOrientation, kSystemOrientation90};
+  EXPECT_EQ(d.ChangeDisplaySettings(&set, 0), kModeChangeSuccessful);
+  EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
+  DisplayModeRecord bad{192, kModeFieldOrientation, 3};
+  EXPECT_EQ(d.ChangeDisplaySettings(&bad, 0), kModeChangeBadMode);
+  EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
+
+  c.orientationQuery = OrientationQuery::kFails;
+  ASSERT_TRUE(d.Reset(c));
+  EXPECT_NE(d.ChangeDisplaySettings(&query, kModeChangeTest), kModeChangeSuccessful);
+}
+
+}  // namespace
+}  // namespace abacine::platform
