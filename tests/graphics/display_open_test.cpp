@@ -1,345 +1,203 @@
 // Opening and closing the display in each of its four ways on the simulated
 // device, and every failure of the open calls.
-#include <cstring>
-
 #include "display_test_support.h"
 #include "platform/gdi.h"
 
 namespace abacine::display_test {
 namespace {
 
-using platform::DeviceConfig;
+using platform::OrientationQuery;
 
-TEST_F(DisplayTest, GameApiOpenTakesThePropertiesAndFramePointerOfTheLibrary) {
-  UseDevice(DeviceConfig::WithPitchSigns(480, 640, 1, 1));
-  ASSERT_EQ(display_->OpenDirect(0x8020, window_, 0), kOk);  // no raw buffer on this device
-  EXPECT_TRUE(display_->IsOpen());
-  EXPECT_EQ(display_->Width(), 480);
-  EXPECT_EQ(display_->Height(), 640);
-  const DisplayProperties& p = State().properties;
-  EXPECT_EQ(p.width, 480);
-  EXPECT_EQ(p.height, 640);
-  EXPECT_EQ(p.x_pitch, 2);
-  EXPECT_EQ(p.y_pitch, 960);
-  EXPECT_EQ(p.bits_per_pixel, 16);
-  EXPECT_EQ(p.format_flags, 0xA0u);
-  EXPECT_TRUE(State().direct_access);
-  EXPECT_FALSE(State().raw_frame_buffer);
-  EXPECT_EQ(State().device_quirk, kQuirkNone);
-  EXPECT_EQ(State().open_flags, 0x8020u);
-  EXPECT_EQ(State().window, window_);
-  EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 1);
-  EXPECT_EQ(GxCalls(kGxCallBeginDraw), 1);
-  EXPECT_EQ(platform::TheDevice().GameApiLog().front().result, 1);
-
-  Surface* back = display_->BackBuffer();
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(back->Kind(), kSurfaceOwned);
-  EXPECT_EQ(back->Width(), 480);
-  EXPECT_EQ(back->Height(), 640);
-  EXPECT_EQ(back->Flags() & 0x0F0F, 0x0101u);
-  EXPECT_EQ(State().back_buffer_pixels, back->Pixels());
-  EXPECT_EQ(display_->Kind(), kSurfaceDisplay);
-  EXPECT_NE(display_->Flags() & kSurfaceHasBackBuffer, 0u);
-  // The primary's logical (0, 0) is the library's frame pointer.
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(display_->Pixels() + display_->Layout().origin),
-            platform::TheDevice().FrameBuffer());
-
-  EXPECT_EQ(display_->Close(), kOk);
-  EXPECT_FALSE(display_->IsOpen());
-  EXPECT_EQ(display_->BackBuffer(), nullptr);
-  EXPECT_EQ(GxCalls(kGxCallCloseDisplay), 1);
-  EXPECT_EQ(State().window, nullptr);
-  EXPECT_EQ(State().back_buffer_pixels, nullptr);
-  EXPECT_FALSE(State().direct_access);
-  EXPECT_EQ(display_->Kind(), kSurfaceDisplay);
+DeviceConfig With(DeviceConfig c, void (*change)(DeviceConfig&)) {
+  change(c);
+  return c;
 }
 
-TEST_F(DisplayTest, FixedAddressDeviceOpensWithoutTheGameApi) {
-  UseDevice(DeviceConfig::FixedAddressDevice());
-  ASSERT_EQ(display_->OpenDirect(0x8020, window_, 16), kOk);
-  EXPECT_EQ(State().device_quirk, kQuirkFixedAddress);
-  EXPECT_EQ(display_->Width(), 240);
-  EXPECT_EQ(display_->Height(), 320);
-  EXPECT_EQ(State().properties.x_pitch, -640);
-  EXPECT_EQ(State().properties.y_pitch, 2);
-  EXPECT_EQ(State().properties.format_flags, 0xA8u);
-  EXPECT_FALSE(State().direct_access);
-  EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 0);
-  EXPECT_EQ(GxCalls(kGxCallBeginDraw), 0);
-
-  PixelDescription d;
-  ASSERT_EQ(display_->LockPixels(&d), kOk);
-  auto* fixed = static_cast<uint8_t*>(
-      platform::TheDevice().FixedAddressMemory(platform::kFixedFrameBufferAddress));
-  ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(d.pixels), fixed);  // logical (0, 0)
-  EXPECT_EQ(d.x_pitch, -640);  // pixel (1, 0) lies 640 bytes before it
-  EXPECT_EQ(d.y_pitch, 2);     // pixel (0, 1) 2 bytes after it
-  EXPECT_EQ(d.width, 240);
-  EXPECT_EQ(d.height, 320);
-  ASSERT_EQ(display_->UnlockPixels(), kOk);
-
-  display_->Close();
-  EXPECT_EQ(GxCalls(kGxCallCloseDisplay), 0);
-}
-
-TEST_F(DisplayTest, FixedAddressOemWithoutTheMemoryBehindItCannotOpen) {
-  DeviceConfig c = DeviceConfig::WithPitchSigns(480, 640, 1, 1);
-  c.oemInfo = u"Compaq iPAQ H3870 (another panel)";
-  UseDevice(c);
-  EXPECT_EQ(display_->OpenDirect(0, window_, 0), kErrCannotOpenScreen);
-  EXPECT_FALSE(display_->IsOpen());
-  EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 0);
-}
-
-TEST_F(DisplayTest, RawFrameBufferOpensWithoutTheGameApiAndReadsTheOrientation) {
-  struct Row {
-    int32_t systemValue;
-    int32_t code;
-    int32_t width, height;
-  };
-  const Row rows[] = {{0, 1, 240, 320}, {1, 2, 320, 240}, {2, 8, 240, 320}, {4, 4, 320, 240}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.systemValue);
-    UseDevice(RawDevice(-1, 1, r.systemValue));
-    State().system_orientation = State().current_orientation = State().requested_orientation = 1;
-    platform::TheDevice().ClearGameApiLog();
-    ASSERT_EQ(display_->OpenDirect(0x8020, window_, 16), kOk);
-    EXPECT_TRUE(State().raw_frame_buffer);
-    EXPECT_TRUE(State().direct_access);
-    EXPECT_EQ(State().system_orientation, r.code);
-    EXPECT_EQ(State().current_orientation, r.code);
-    EXPECT_EQ(State().requested_orientation, r.code);
-    EXPECT_EQ(display_->Width(), r.width);
-    EXPECT_EQ(display_->Height(), r.height);
-    EXPECT_EQ(State().properties.x_pitch, -640);
-    EXPECT_EQ(State().properties.y_pitch, 2);
-    EXPECT_EQ(State().properties.format_flags, 0xA0u);
-    EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 0);
-    display_->Close();
-    EXPECT_EQ(GxCalls(kGxCallCloseDisplay), 0);
-  }
-}
-
-TEST_F(DisplayTest, RawOrientationThatCannotBeReadLeavesTheCodes) {
-  struct Row {
-    const char* name;
-    platform::OrientationQuery query;
-  };
-  const Row rows[] = {{"missing", platform::OrientationQuery::kMissing},
-                      {"failing", platform::OrientationQuery::kFails}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    DeviceConfig c = RawDevice(1, 1, 1);
-    c.orientationQuery = r.query;
-    UseDevice(c);
-    ASSERT_EQ(display_->OpenDirect(0x8000, window_, 0), kOk);
-    EXPECT_TRUE(State().raw_frame_buffer);
-    EXPECT_EQ(State().system_orientation, 1);
-    EXPECT_EQ(display_->Width(), 240);
-    display_->Close();
-  }
-}
-
-TEST_F(DisplayTest, RawFrameBufferIsUsedOnlyWhenAskedForOnANewEnoughSystemAndUsable) {
-  struct Row {
-    const char* name;
-    uint32_t flags;
-    uint32_t major, minor;
-    uint16_t format;
-    bool raw;
-  };
+TEST_F(DisplayTest, OpenDirectTakesItsScreenFromTheRightSource) {
+  const DeviceConfig raw = RawDevice(1, 1);
+  // code: the orientation code read at open; the logical size follows from it.
+  struct Row { const char* name; DeviceConfig device; uint32_t flags; DisplayProperties expected; int32_t code; bool raw; };
+  const DisplayProperties k240{240, 320, 2, 480, 16, 0xA0}, k240x{240, 320, -640, 2, 16, 0xA0};
   const Row rows[] = {
-      {"asked, 4.21", 0x8000, 4, 21, 1, true},
-      {"asked, 5.0, format 3", 0x8020, 5, 0, 3, true},
-      {"not asked", 0x0020, 5, 0, 1, false},
-      {"system 4.20", 0x8000, 4, 20, 1, false},
-      {"format 0", 0x8000, 5, 0, 0, false},
-      {"format 4", 0x8000, 5, 0, 4, false},
+      {"Game API: no raw buffer on this device", DeviceConfig::WithPitchSigns(480, 640, 1, 1), 0x8020,
+       {480, 640, 2, 960, 16, 0xA0}, 1, false},
+      {"fixed-address device", DeviceConfig::FixedAddressDevice(), 0x8020, {240, 320, -640, 2, 16, 0xA8}, 1, false},
+      {"raw, system orientation 0", RawDevice(-1, 1, 0), 0x8020, k240x, 1, true},
+      {"raw, system orientation 1", RawDevice(-1, 1, 1), 0x8020, k240x, 2, true},
+      {"raw, system orientation 2", RawDevice(-1, 1, 2), 0x8020, k240x, 8, true},
+      {"raw, system orientation 4", RawDevice(-1, 1, 4), 0x8020, k240x, 4, true},
+      {"raw, orientation call missing",
+       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientationQuery = OrientationQuery::kMissing; }), 0x8000,
+       k240, 1, true},
+      {"raw, orientation call failing",
+       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientationQuery = OrientationQuery::kFails; }), 0x8000,
+       k240, 1, true},
+      {"raw 5-5-5", With(raw, [](DeviceConfig& c) { c.rawFormat = 2; }), 0x8000, {240, 320, 2, 480, 16, 0x60}, 1, true},
+      {"raw on system 5.0, format 3", With(raw, [](DeviceConfig& c) { c.osMajor = 5, c.osMinor = 0, c.rawFormat = 3; }),
+       0x8020, k240, 1, true},
+      // The raw buffer only when asked for, on a system above 4.20, in a usable format.
+      {"raw not asked for", raw, 0x0020, k240, 1, false},
+      {"system 4.20", With(raw, [](DeviceConfig& c) { c.osMinor = 20; }), 0x8000, k240, 1, false},
+      {"raw format 0", With(raw, [](DeviceConfig& c) { c.rawFormat = 0; }), 0x8000, k240, 1, false},
+      {"raw format 4", With(raw, [](DeviceConfig& c) { c.rawFormat = 4; }), 0x8000, k240, 1, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    DeviceConfig c = RawDevice(1, 1);
-    c.osMajor = r.major;
-    c.osMinor = r.minor;
-    c.rawFormat = r.format;
-    UseDevice(c);
-    ASSERT_EQ(display_->OpenDirect(r.flags, window_, 0), kOk);
-    EXPECT_EQ(State().raw_frame_buffer, r.raw);
-    EXPECT_EQ(GxCalls(kGxCallOpenDisplay), r.raw ? 0 : 1);
-    display_->Close();
+    UseDevice(r.device);
+    platform::TheDevice().ClearGameApiLog();
+    State().system_orientation = State().current_orientation = State().requested_orientation = 1;
+    ASSERT_EQ(display_->OpenDirect(r.flags, window_, r.raw ? 16 : 0), kOk);
+    EXPECT_EQ(Describe(State().properties), Describe(r.expected));
+    EXPECT_EQ(std::tie(State().system_orientation, State().current_orientation, State().requested_orientation),
+              std::tie(r.code, r.code, r.code));
+    const bool quarter = r.code == 2 || r.code == 4;
+    const int32_t width = quarter ? r.expected.height : r.expected.width;
+    const int32_t height = quarter ? r.expected.width : r.expected.height;
+    EXPECT_EQ(std::pair(display_->Width(), display_->Height()), std::pair(width, height));
+    // Only the fixed-address device opens without direct access.
+    const bool fixed = r.expected.format_flags == 0xA8;
+    EXPECT_EQ(std::tie(State().raw_frame_buffer, State().direct_access, State().device_quirk),
+              std::tuple(r.raw, !fixed, fixed ? kQuirkFixedAddress : kQuirkNone));
+    const int gx = !fixed && !r.raw ? 1 : 0;  // only the Game API way calls the library
+    EXPECT_EQ(std::pair(GxCalls(kGxCallOpenDisplay), GxCalls(kGxCallBeginDraw)), std::pair(gx, gx));
+    // A cleared system-memory back buffer of the logical size.
+    Surface* back = display_->BackBuffer();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::tuple(back->Kind(), back->Width(), back->Height(), back->Flags() & 0x0F0F),
+              std::tuple(kSurfaceOwned, width, height, 0x0101u));
+    EXPECT_EQ(State().back_buffer_pixels, back->Pixels());
+    EXPECT_NE(display_->Flags() & kSurfaceHasBackBuffer, 0u);
+    if (r.code == 1) {  // logical (0, 0) is the frame buffer's first pixel, steps are its pitches
+      PixelDescription d;
+      ASSERT_EQ(display_->LockPixels(&d), kOk);
+      EXPECT_EQ(std::tuple(reinterpret_cast<uint8_t*>(d.pixels), d.x_pitch, d.y_pitch),
+                std::tuple(platform::TheDevice().FrameBuffer(), r.device.xPitch, r.device.yPitch));
+      ASSERT_EQ(display_->UnlockPixels(), kOk);
+    }
+    EXPECT_EQ(display_->Close(), kOk);
+    EXPECT_EQ(display_->BackBuffer(), nullptr);
+    EXPECT_EQ(display_->Kind(), kSurfaceDisplay);
+    EXPECT_EQ(GxCalls(kGxCallCloseDisplay), gx);
+    EXPECT_EQ(std::tuple(State().window, State().back_buffer_pixels, State().direct_access, State().open),
+              std::tuple(nullptr, nullptr, false, 0));
   }
 }
 
 TEST_F(DisplayTest, RawFiveFiveFiveOpensButOnlyPlainCopiesWork) {
-  DeviceConfig c = RawDevice(1, 1);
-  c.rawFormat = 2;
-  UseDevice(c);
+  UseDevice(With(RawDevice(1, 1), [](DeviceConfig& c) { c.rawFormat = 2; }));
   ASSERT_EQ(display_->OpenDirect(0x8000, window_, 16), kOk);
-  EXPECT_EQ(State().properties.format_flags, 0x60u);
   Surface* back = display_->BackBuffer();
   ASSERT_NE(back, nullptr);
   const uint32_t half = 128;
   EXPECT_EQ(back->FillArea(nullptr, 0x00FFFFFF, kFillOpacity, &half), kErrWrongDisplayState);
   EXPECT_EQ(back->PlotLine(0, 0, 5, 5, 0x00FFFFFF, 0), kErrWrongDisplayState);
-  DrawPattern(back);
-  EXPECT_EQ(display_->Present(), kOk);
-  EXPECT_EQ(WrongHardwarePixels(1, 240, 320), 0);
+  EXPECT_EQ(PresentAndCountWrong(1), 0);
 }
 
-TEST_F(DisplayTest, FrameBuffersTheLayoutCannotUseAreRefusedAndTheLibraryClosedAgain) {
-  struct Row {
-    const char* name;
-    int32_t xPitch, yPitch, bitsPerPixel;
-    bool raw;
-  };
+TEST_F(DisplayTest, UnusableScreensAreRefusedAndLeaveNothingOpen) {
+  // Without the library every full-screen open fails; with it these screens
+  // cannot be opened. gx_opens: Game API displays opened, each closed again.
+  struct Row { const char* name; DeviceConfig device; bool library; int gx_opens; };
+  const DeviceConfig raw = RawDevice(1, 1);
   const Row rows[] = {
-      {"neither pitch 2 bytes (Game API)", 4, 960, 16, false},
-      {"neither pitch 2 bytes (raw)", 4, 960, 16, true},
-      {"rows overlap", 2, 2, 16, false},
-      {"8 bits per pixel (Game API)", 2, 480, 8, false},
-      {"8 bits per pixel, raw offered", 2, 480, 8, true},
+      {"neither pitch 2 bytes (Game API)",
+       With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.xPitch = 4, c.yPitch = 960; }), true, 1},
+      {"neither pitch 2 bytes (raw)", With(raw, [](DeviceConfig& c) { c.xPitch = 4, c.yPitch = 960; }), true, 0},
+      {"rows overlap", With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.yPitch = 2; }), true, 1},
+      {"8 bits per pixel (Game API)",
+       With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.yPitch = 480, c.bitsPerPixel = 8; }), true, 1},
+      {"8 bits per pixel, raw offered", With(raw, [](DeviceConfig& c) { c.yPitch = 480, c.bitsPerPixel = 8; }), true, 1},
+      {"fixed-address name without the memory behind it",
+       With(DeviceConfig::WithPitchSigns(480, 640, 1, 1),
+            [](DeviceConfig& c) { c.oemInfo = u"Compaq iPAQ H3870 (another panel)"; }),
+       true, 0},
+      {"no library, fixed-address device", DeviceConfig::FixedAddressDevice(), false, 0},
+      {"no library, raw frame buffer", raw, false, 0},
+      {"no library", DeviceConfig::WithPitchSigns(240, 320, 1, 1), false, 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    DeviceConfig c = RawDevice(1, 1);
-    c.rawFrameBuffer = r.raw;
-    c.xPitch = r.xPitch;
-    c.yPitch = r.yPitch;
-    c.bitsPerPixel = r.bitsPerPixel;
-    UseDevice(c);
-    EXPECT_EQ(display_->OpenDirect(0x8000, window_, 0), kErrCannotOpenScreen);
+    UseDevice(r.device);
+    GameApiLibrary::Instance().Unload();
+    GameApiLibrary::Instance().SetSearchList({r.library ? kGxPath : "/nonexistent/gx.so"});
+    platform::TheDevice().ClearGameApiLog();
+    EXPECT_EQ(display_->OpenDirect(0x8000, window_, 0), r.library ? kErrCannotOpenScreen : kErrGameApiMissing);
     EXPECT_FALSE(display_->IsOpen());
     EXPECT_FALSE(State().raw_frame_buffer);
     EXPECT_EQ(display_->BackBuffer(), nullptr);
-    EXPECT_EQ(GxCalls(kGxCallCloseDisplay), GxCalls(kGxCallOpenDisplay));
+    EXPECT_EQ(GxCalls(kGxCallOpenDisplay), r.gx_opens);
+    EXPECT_EQ(GxCalls(kGxCallCloseDisplay), r.gx_opens);
+    // The windowed screen needs no library.
+    ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
+    display_->Close();
     // Nothing is left open: the same display opens on a good device.
-    UseDevice(RawDevice(1, 1));
+    UseDevice(raw);
+    GameApiLibrary::Instance().SetSearchList({kGxPath});
     ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
     display_->Close();
   }
 }
 
-TEST_F(DisplayTest, DirectOpenArgumentChecks) {
-  platform::WindowHandle gone = platform::CreateAppWindow(
-      platform::WindowDesc{u"X", u"Y", false, {}}, [](auto...) { return intptr_t{0}; }, nullptr);
+TEST_F(DisplayTest, OpenArgumentChecks) {
+  platform::WindowHandle gone = MakeWindow();
   platform::DestroyAppWindow(gone);
-  struct Row {
-    const char* name;
-    platform::WindowHandle window;
-    int32_t bpp;
-    ResultCode expected;
-  };
+  // b: bits per pixel (full screen); width and height (windowed)
+  struct Row { const char* name; bool windowed; uint32_t flags; platform::WindowHandle window; int32_t a, b; };
   const Row rows[] = {
-      {"8 bits per pixel", window_, 8, kErrInvalidArg},
-      {"32 bits per pixel", window_, 32, kErrInvalidArg},
-      {"no window", nullptr, 16, kErrInvalidArg},
-      {"destroyed window", gone, 16, kErrInvalidArg},
+      {"8 bits per pixel", false, 0, window_, 8, 0},   {"32 bits per pixel", false, 0, window_, 32, 0},
+      {"no window", false, 0, nullptr, 16, 0},         {"destroyed window", false, 0, gone, 16, 0},
+      {"windowed, flags 1", true, 1, nullptr, 240, 294}, {"windowed, flags 0x8000", true, 0x8000, nullptr, 240, 294},
+      {"zero width", true, 0, nullptr, 0, 294},        {"zero height", true, 0, nullptr, 240, 0},
+      {"negative width", true, 0, nullptr, -240, 294}, {"negative height", true, 0, nullptr, 240, -1},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(display_->OpenDirect(0, r.window, r.bpp), r.expected);
+    EXPECT_EQ(r.windowed ? display_->OpenWindowed(r.flags, r.a, r.b) : display_->OpenDirect(r.flags, r.window, r.a),
+              kErrInvalidArg);
     EXPECT_FALSE(display_->IsOpen());
   }
   EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 0);
 }
 
 TEST_F(DisplayTest, SecondOpenIsRefusedWhicheverWay) {
-  ASSERT_EQ(display_->OpenDirect(0, window_, 16), kOk);
-  EXPECT_EQ(display_->OpenDirect(0, window_, 16), kErrDisplayAlreadyOpen);
-  EXPECT_EQ(display_->OpenWindowed(0, 240, 294), kErrDisplayAlreadyOpen);
-  EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 1);
-  display_->Close();
-  ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
-  EXPECT_EQ(display_->OpenDirect(0, window_, 16), kErrDisplayAlreadyOpen);
-  EXPECT_EQ(display_->OpenWindowed(0, 240, 294), kErrDisplayAlreadyOpen);
-}
-
-TEST_F(DisplayTest, MissingGameApiLibraryFailsEveryDirectOpen) {
-  GameApiLibrary::Instance().SetSearchList({"/nonexistent/gx.so"});
-  for (const DeviceConfig& c : {DeviceConfig::FixedAddressDevice(), RawDevice(1, 1),
-                                DeviceConfig::WithPitchSigns(240, 320, 1, 1)}) {
-    UseDevice(c);
-    EXPECT_EQ(display_->OpenDirect(0x8000, window_, 0), kErrGameApiMissing);
-    EXPECT_FALSE(display_->IsOpen());
+  for (bool windowed : {false, true}) {
+    SCOPED_TRACE(windowed ? "windowed" : "full screen");
+    ASSERT_EQ(windowed ? display_->OpenWindowed(0, 240, 294) : display_->OpenDirect(0, window_, 16), kOk);
+    EXPECT_EQ(display_->OpenDirect(0, window_, 16), kErrDisplayAlreadyOpen);
+    EXPECT_EQ(display_->OpenWindowed(0, 240, 294), kErrDisplayAlreadyOpen);
+    display_->Close();
   }
-  // The windowed screen needs no library.
-  EXPECT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
+  EXPECT_EQ(GxCalls(kGxCallOpenDisplay), 1);
 }
 
 TEST_F(DisplayTest, WindowedOpenMakesATopDownBitmapBackBuffer) {
-  struct Row {
-    int32_t w, h;
-    int32_t bitmapW, bitmapH, yPitch;
-  };
-  const Row rows[] = {{240, 294, 240, 294, 480}, {241, 3, 242, 4, 484}, {1, 1, 2, 2, 4}};
-  for (const Row& r : rows) {
+  // bitmapH: rounded up to even
+  struct Row { int32_t w, h; int32_t bitmapW, bitmapH; };
+  for (const Row& r : {Row{240, 294, 240, 294}, Row{241, 3, 242, 4}, Row{1, 1, 2, 2}}) {
     SCOPED_TRACE(::testing::Message() << r.w << "x" << r.h);
     const int bitmaps = platform::LiveBitmapCount();
     ASSERT_EQ(display_->OpenWindowed(0, r.w, r.h), kOk);
     EXPECT_TRUE(display_->IsWindowed());
-    EXPECT_EQ(display_->Width(), r.w);
-    EXPECT_EQ(display_->Height(), r.h);
-    const DisplayProperties& p = State().properties;
-    EXPECT_EQ(p.width, r.w);
-    EXPECT_EQ(p.height, r.h);
-    EXPECT_EQ(p.x_pitch, 2);
-    EXPECT_EQ(p.y_pitch, r.yPitch);
-    EXPECT_EQ(p.bits_per_pixel, 16);
-    EXPECT_EQ(p.format_flags, 0xA0u);
+    EXPECT_EQ(std::pair(display_->Width(), display_->Height()), std::pair(r.w, r.h));
+    EXPECT_EQ(Describe(State().properties), Describe({r.w, r.h, 2, r.bitmapW * 2, 16, 0xA0}));
     EXPECT_EQ(display_->Flags() & kSurfaceHasBackBuffer, 0u);
     ASSERT_NE(State().bitmap, nullptr);
-    EXPECT_EQ(platform::BitmapWidth(State().bitmap), r.bitmapW);
-    EXPECT_EQ(platform::BitmapHeight(State().bitmap), r.bitmapH);
+    EXPECT_EQ(platform::LiveBitmapCount(), bitmaps + 1);
     const platform::BitmapInfo* info = platform::BitmapInfoOf(State().bitmap);
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->header.height, -r.bitmapH);
-    EXPECT_EQ(info->header.compression, 3u);
-    EXPECT_EQ(info->header.image_size, uint32_t(r.bitmapW * r.bitmapH * 2));
-    EXPECT_EQ(info->masks[0], 0xF800u);
-    EXPECT_EQ(info->masks[1], 0x07E0u);
-    EXPECT_EQ(info->masks[2], 0x001Fu);
-    EXPECT_EQ(platform::LiveBitmapCount(), bitmaps + 1);
-
+    EXPECT_EQ(std::tuple(info->header.width, info->header.height, info->header.compression, info->header.image_size),
+              std::tuple(r.bitmapW, -r.bitmapH, 3u, uint32_t(r.bitmapW * r.bitmapH * 2)));
+    EXPECT_EQ(std::tuple(info->masks[0], info->masks[1], info->masks[2]), std::tuple(0xF800u, 0x07E0u, 0x001Fu));
     Surface* back = display_->BackBuffer();
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->Kind(), kSurfaceGdi);
-    EXPECT_EQ(back->Flags(), 0x8100u);
+    EXPECT_EQ(std::tuple(back->Kind(), back->Flags(), back->Width(), back->Height()),
+              std::tuple(kSurfaceGdi, 0x8100u, r.w, r.h));
     EXPECT_EQ(back->Pixels(), platform::BitmapBits(State().bitmap));
-    EXPECT_EQ(back->Width(), r.w);
-    EXPECT_EQ(back->Height(), r.h);
     EXPECT_EQ(display_->Present(), kErrWindowedPresent);
-
     display_->Close();
     EXPECT_EQ(State().bitmap, nullptr);
     EXPECT_EQ(platform::LiveBitmapCount(), bitmaps);
     EXPECT_FALSE(display_->IsWindowed());
-  }
-}
-
-TEST_F(DisplayTest, WindowedOpenOnATurnedDisplayExchangesTheLogicalSize) {
-  ASSERT_EQ(display_->SetScreenOrientation(2), kOk);  // while closed: codes only
-  ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
-  EXPECT_EQ(display_->Width(), 294);
-  EXPECT_EQ(display_->Height(), 240);
-  EXPECT_EQ(display_->BackBuffer()->Width(), 294);
-  EXPECT_EQ(State().properties.width, 240);
-}
-
-TEST_F(DisplayTest, WindowedOpenArgumentChecks) {
-  struct Row {
-    const char* name;
-    uint32_t flags;
-    int32_t w, h;
-  };
-  const Row rows[] = {{"flags", 1, 240, 294}, {"flags 0x8000", 0x8000, 240, 294},
-                      {"zero width", 0, 0, 294}, {"zero height", 0, 240, 0},
-                      {"negative width", 0, -240, 294}, {"negative height", 0, 240, -1}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(display_->OpenWindowed(r.flags, r.w, r.h), kErrInvalidArg);
-    EXPECT_FALSE(display_->IsOpen());
   }
 }
 

@@ -5,34 +5,16 @@
 namespace abacine::display_test {
 namespace {
 
-using platform::DeviceConfig;
-
-// System orientation value of the device for each orientation code.
-int32_t SystemValueOf(int32_t code) {
-  switch (code) {
-    case 2: return 1;
-    case 8: return 2;
-    case 4: return 4;
-    default: return 0;
-  }
-}
-
 TEST_F(DisplayTest, SetScreenOrientationTurnsTheDisplayAndItsBackBuffer) {
   ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);  // 240 x 320
-  struct Row {
-    int32_t code;
-    ResultCode result;
-    int32_t width, height;
-    int32_t requested;
-  };
+  struct Row { int32_t code; ResultCode result; int32_t width, height; int32_t requested; };
   const Row rows[] = {
-      {2, kOk, 320, 240, 2},
-      {0, kErrOrientationZero, 320, 240, 2},
-      {3, kOk, 320, 240, 2},        // not a code: nothing changes
+      {2, kOk, 320, 240, 2}, {0, kErrOrientationZero, 320, 240, 2},
+      {3, kOk, 320, 240, 2},                     // not a code: nothing changes
       {0x10, kErrOrientationZero, 320, 240, 2},  // low four bits are 0
       {8, kOk, 240, 320, 8},
-      {0x14, kOk, 320, 240, 4},     // low four bits 4
-      {-1, kOk, 320, 240, 4},       // low four bits 15: nothing changes
+      {0x14, kOk, 320, 240, 4},                  // low four bits 4
+      {-1, kOk, 320, 240, 4},                    // low four bits 15: nothing changes
       {1, kOk, 240, 320, 1},
   };
   for (const Row& r : rows) {
@@ -52,24 +34,37 @@ TEST_F(DisplayTest, SetScreenOrientationTurnsTheDisplayAndItsBackBuffer) {
   }
 }
 
+TEST_F(DisplayTest, TurnWhileClosedOnlyRecordsTheCodes) {
+  for (bool windowed : {false, true}) {
+    SCOPED_TRACE(windowed ? "windowed" : "full screen");
+    ASSERT_EQ(display_->SetScreenOrientation(4), kOk);
+    EXPECT_EQ(State().requested_orientation, 4);
+    EXPECT_EQ(State().current_orientation, 4);
+    EXPECT_EQ(display_->BackBuffer(), nullptr);
+    ASSERT_EQ(windowed ? display_->OpenWindowed(0, 240, 294) : display_->OpenDirect(0, window_, 0), kOk);
+    EXPECT_EQ(display_->Width(), windowed ? 294 : 320);
+    EXPECT_EQ(display_->Height(), 240);
+    EXPECT_EQ(display_->BackBuffer()->Width(), windowed ? 294 : 320);
+    EXPECT_EQ(State().properties.width, 240);  // the hardware orientation's
+    display_->Close();
+  }
+}
+
 TEST_F(DisplayTest, SurfacesMadeBeforeATurnAreStaleUntilRecreated) {
   ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
   Surface other(context_.get());
   ASSERT_EQ(other.Create(kSurfaceSystemMemory, 10, 6), kOk);
   ASSERT_EQ(display_->SetScreenOrientation(4), kOk);
-  EXPECT_EQ(display_->BackBuffer()->BlitAt(0, 0, &other, nullptr, 0, nullptr),
-            kErrWrongDisplayState);
+  EXPECT_EQ(display_->BackBuffer()->BlitAt(0, 0, &other, nullptr, 0, nullptr), kErrWrongDisplayState);
   ASSERT_EQ(other.Create(kSurfaceSystemMemory, 10, 6), kOk);
   EXPECT_EQ(display_->BackBuffer()->BlitAt(0, 0, &other, nullptr, 0, nullptr), kOk);
 }
 
+// The point the user touched (in the system's orientation) and the mapped
+// point (in the display's) name one pixel of the panel, and (10, 20) on a
+// 240 x 320 panel lands where the table says.
 TEST_F(DisplayTest, StylusPointsMapForAllSixteenOrientationPairs) {
-  // Point (10, 20) on a 240 x 320 panel; W and H are the display's logical
-  // size for the requested orientation.
-  struct Row {
-    int32_t system, requested;
-    int32_t x, y;
-  };
+  struct Row { int32_t system, requested; int32_t x, y; };
   const Row rows[] = {
       {1, 1, 10, 20},   {1, 2, 299, 10},  {1, 4, 20, 229},  {1, 8, 229, 299},
       {2, 1, 20, 309},  {2, 2, 10, 20},   {2, 4, 309, 219}, {2, 8, 219, 10},
@@ -84,34 +79,15 @@ TEST_F(DisplayTest, StylusPointsMapForAllSixteenOrientationPairs) {
     ASSERT_EQ(display_->SetScreenOrientation(r.requested), kOk);
     StylusPoint p{10, 20};
     ASSERT_EQ(display_->MapStylusPoint(&p), kOk);
-    EXPECT_EQ(p.x, r.x);
-    EXPECT_EQ(p.y, r.y);
-    display_->Close();
-  }
-}
-
-TEST_F(DisplayTest, MappedStylusPointsTouchTheSameHardwarePixel) {
-  // Whatever the pair, the point the user touched (in the system's
-  // orientation) and the mapped point (in the display's) name one pixel of
-  // the panel.
-  const StylusPoint points[] = {{0, 0}, {239, 0}, {0, 239}, {17, 203}, {239, 239}};
-  for (int32_t s : {1, 2, 4, 8}) {
-    for (int32_t r : {1, 2, 4, 8}) {
-      SCOPED_TRACE(::testing::Message() << "system " << s << " requested " << r);
-      UseDevice(RawDevice(-1, 1, SystemValueOf(s)));
-      ASSERT_EQ(display_->OpenDirect(0x8000, window_, 0), kOk);
-      ASSERT_EQ(display_->SetScreenOrientation(r), kOk);
-      for (StylusPoint touched : points) {
-        StylusPoint mapped = touched;
-        ASSERT_EQ(display_->MapStylusPoint(&mapped), kOk);
-        int32_t ax = 0, ay = 0, bx = 0, by = 0;
-        LogicalToHardware(s, 240, 320, touched.x, touched.y, &ax, &ay);
-        LogicalToHardware(r, 240, 320, mapped.x, mapped.y, &bx, &by);
-        EXPECT_EQ(ax, bx) << touched.x << "," << touched.y;
-        EXPECT_EQ(ay, by) << touched.x << "," << touched.y;
-      }
-      display_->Close();
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(r.x, r.y));
+    for (const StylusPoint touched : {StylusPoint{0, 0}, {239, 0}, {0, 239}, {17, 203}, {239, 239}}) {
+      StylusPoint mapped = touched;
+      ASSERT_EQ(display_->MapStylusPoint(&mapped), kOk);
+      EXPECT_EQ(LogicalToHardware(r.system, 240, 320, touched.x, touched.y),
+                LogicalToHardware(r.requested, 240, 320, mapped.x, mapped.y))
+          << touched.x << "," << touched.y;
     }
+    display_->Close();
   }
 }
 
@@ -146,16 +122,6 @@ TEST_F(DisplayTest, FixedQueriesAndCapabilities) {
   ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
   EXPECT_EQ(display_->CheckSurfacesLost(), kErrFeatureNotAvailable);
   EXPECT_EQ(display_->RestoreSurfaces(), kErrWindowedPresent);
-}
-
-TEST_F(DisplayTest, TurnWhileClosedOnlyRecordsTheCodes) {
-  ASSERT_EQ(display_->SetScreenOrientation(4), kOk);
-  EXPECT_EQ(State().requested_orientation, 4);
-  EXPECT_EQ(State().current_orientation, 4);
-  EXPECT_EQ(display_->BackBuffer(), nullptr);
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  EXPECT_EQ(display_->Width(), 320);
-  EXPECT_EQ(display_->Height(), 240);
 }
 
 }  // namespace

@@ -9,44 +9,55 @@
 namespace abacine::display_test {
 namespace {
 
-using platform::DeviceConfig;
-
 constexpr int32_t kCodes[] = {1, 2, 4, 8};
-constexpr int kSigns[4][2] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
 
-TEST_F(DisplayTest, GameApiPresentShowsTheImageForEveryPitchLayoutAndOrientation) {
-  for (const auto& s : kSigns) {
-    for (int32_t code : kCodes) {
-      SCOPED_TRACE(::testing::Message() << "pitch signs " << s[0] << "," << s[1] << " code "
-                                      << code);
-      UseDevice(DeviceConfig::WithPitchSigns(24, 32, s[0], s[1]));
-      ASSERT_EQ(display_->SetScreenOrientation(code), kOk);
-      ASSERT_EQ(display_->OpenDirect(0, window_, 16), kOk);
+// Each orientation is set once before the display opens and once more while
+// it is open; the raw frame buffer takes the system's orientation at open.
+TEST_F(DisplayTest, PresentShowsTheImageForEveryPitchLayoutAndOrientation) {
+  struct Row { const char* name; DeviceConfig device; uint32_t flags; };
+  const Row rows[] = {
+      {"Game API, pitches +x +y", DeviceConfig::WithPitchSigns(24, 32, 1, 1), 0},
+      {"Game API, pitches -x -y", DeviceConfig::WithPitchSigns(24, 32, -1, -1), 0},
+      {"Game API, pitches +x -y", DeviceConfig::WithPitchSigns(24, 32, 1, -1), 0},
+      {"Game API, pitches -x +y", DeviceConfig::WithPitchSigns(24, 32, -1, 1), 0},
+      {"fixed-address device", DeviceConfig::FixedAddressDevice(), 0}, {"raw frame buffer", RawDevice(1, -1), 0x8000},
+  };
+  for (const Row& r : rows) {
+    for (size_t i = 0; i < 4; ++i) {
+      SCOPED_TRACE(::testing::Message() << r.name << ", code " << kCodes[i]);
+      UseDevice(r.device);
+      ASSERT_EQ(display_->SetScreenOrientation(kCodes[i]), kOk);
+      ASSERT_EQ(display_->OpenDirect(r.flags, window_, 16), kOk);
+      const int32_t code = State().raw_frame_buffer ? 1 : kCodes[i];
       const bool quarter = code == 2 || code == 4;
-      ASSERT_EQ(display_->Width(), quarter ? 32 : 24);
-      ASSERT_EQ(display_->Height(), quarter ? 24 : 32);
-      DrawPattern(display_->BackBuffer());
-      ASSERT_EQ(display_->Present(), kOk);
-      EXPECT_EQ(WrongHardwarePixels(code, display_->Width(), display_->Height()), 0);
+      ASSERT_EQ(display_->Width(), quarter ? r.device.height : r.device.width);
+      ASSERT_EQ(display_->Height(), quarter ? r.device.width : r.device.height);
+      EXPECT_EQ(PresentAndCountWrong(code), 0);
+      const int32_t turned = kCodes[(i + 1) % 4];
+      ASSERT_EQ(display_->SetScreenOrientation(turned), kOk);
+      ASSERT_EQ(display_->BackBuffer()->Width(), display_->Width());
+      EXPECT_EQ(PresentAndCountWrong(turned), 0);
       display_->Close();
     }
   }
 }
 
-TEST_F(DisplayTest, TurningAnOpenDisplayChangesWhereTheNextFrameLands) {
-  UseDevice(DeviceConfig::WithPitchSigns(24, 32, -1, 1));
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  for (int32_t code : {2, 8, 4, 1}) {
-    SCOPED_TRACE(code);
-    ASSERT_EQ(display_->SetScreenOrientation(code), kOk);
-    Surface* back = display_->BackBuffer();
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->Width(), display_->Width());
-    EXPECT_EQ(back->Height(), display_->Height());
-    DrawPattern(back);
-    ASSERT_EQ(display_->Present(), kOk);
-    EXPECT_EQ(WrongHardwarePixels(code, display_->Width(), display_->Height()), 0);
+TEST_F(DisplayTest, PresentCopiesWithoutTouchingPixelsBeyondTheScreen) {
+  DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
+  c.yPitch = 520;  // rows 520 bytes apart for 240 pixels
+  UseDevice(c);
+  uint8_t* fb = platform::TheDevice().FrameBuffer();
+  const uint16_t mark = 0xABCD;
+  for (int y = 0; y < 319; ++y) {
+    for (int pad = 480; pad < 520; pad += 2) std::memcpy(fb + y * 520 + pad, &mark, 2);
   }
+  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
+  EXPECT_EQ(PresentAndCountWrong(1), 0);
+  int touched = 0;
+  for (int y = 0; y < 319; ++y) {
+    for (int pad = 480; pad < 520; pad += 2) touched += std::memcmp(fb + y * 520 + pad, &mark, 2) != 0;
+  }
+  EXPECT_EQ(touched, 0);
 }
 
 TEST_F(DisplayTest, EachGameApiPresentEndsTheDrawAndBeginsTheNext) {
@@ -75,22 +86,6 @@ TEST_F(DisplayTest, RawPresentOnATurnedSystemShowsTheImageUprightToTheUser) {
   EXPECT_EQ(GxCalls(kGxCallEndDraw), 0);
 }
 
-TEST_F(DisplayTest, FixedAddressPresentWritesTheFixedMemory) {
-  UseDevice(DeviceConfig::FixedAddressDevice());
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  DrawPattern(display_->BackBuffer());
-  ASSERT_EQ(display_->Present(), kOk);
-  EXPECT_EQ(WrongHardwarePixels(1, 240, 320), 0);
-  // Hardware pixel (1, 0) is 640 bytes below the fixed address.
-  auto* fixed = static_cast<uint8_t*>(
-      platform::TheDevice().FixedAddressMemory(platform::kFixedFrameBufferAddress));
-  uint16_t v = 0;
-  std::memcpy(&v, fixed - 640, 2);
-  EXPECT_EQ(v, Pattern(1, 0));
-  std::memcpy(&v, fixed + 2, 2);
-  EXPECT_EQ(v, Pattern(0, 1));
-}
-
 TEST_F(DisplayTest, WindowedFrameReachesTheWindowThroughTheDeviceContext) {
   for (int32_t code : kCodes) {
     SCOPED_TRACE(code);
@@ -104,16 +99,14 @@ TEST_F(DisplayTest, WindowedFrameReachesTheWindowThroughTheDeviceContext) {
     DrawPattern(back);
     platform::DcHandle dc = nullptr;
     ASSERT_EQ(back->AcquireDeviceContext(&dc), kOk);
-    ASSERT_TRUE(platform::BlitToWindow(window_, 0, 0, 240, 294, dc, 0, 0,
-                                       platform::kRasterSourceCopy));
+    ASSERT_TRUE(platform::BlitToWindow(window_, 0, 0, 240, 294, dc, 0, 0, platform::kRasterSourceCopy));
     ASSERT_EQ(back->ReleaseDeviceContext(dc), kOk);
     // The bitmap holds the image in the hardware orientation of a 240 x 294
     // screen; the window shows the bitmap as it is.
     int wrong = 0;
     for (int32_t y = 0; y < display_->Height(); ++y) {
       for (int32_t x = 0; x < display_->Width(); ++x) {
-        int32_t hx = 0, hy = 0;
-        LogicalToHardware(code, 240, 294, x, y, &hx, &hy);
+        const auto [hx, hy] = LogicalToHardware(code, 240, 294, x, y);
         wrong += platform::TheDevice().ScreenPixel(hx, hy + 26) != Pattern(x, y);
       }
     }
@@ -122,110 +115,75 @@ TEST_F(DisplayTest, WindowedFrameReachesTheWindowThroughTheDeviceContext) {
   }
 }
 
-TEST_F(DisplayTest, SuspendAndResume) {
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  EXPECT_EQ(display_->Resume(), kErrNotSuspended);
-  ASSERT_EQ(display_->Suspend(), kOk);
-  EXPECT_TRUE(display_->IsSuspended());
-  EXPECT_EQ(GxCalls(kGxCallSuspend), 1);
-  EXPECT_EQ(display_->Present(), kErrDisplayLocked);
-  EXPECT_EQ(display_->Suspend(), kErrDisplayLocked);
-  EXPECT_EQ(display_->SetScreenOrientation(2), kErrDisplayLocked);
-  // Unlocking the primary's pixels does not end the suspension.
-  EXPECT_EQ(display_->UnlockPixels(), kOk);
-  EXPECT_EQ(display_->Present(), kErrDisplayLocked);
-  ASSERT_EQ(display_->Resume(), kOk);
-  EXPECT_EQ(GxCalls(kGxCallResume), 1);
-  EXPECT_EQ(display_->Resume(), kErrNotSuspended);
-  EXPECT_EQ(display_->Present(), kOk);
-  EXPECT_EQ(GxCalls(kGxCallEndDraw), 1);
-}
-
-TEST_F(DisplayTest, SuspendOnTheRawFrameBufferMakesNoLibraryCalls) {
-  UseDevice(RawDevice(1, 1));
-  ASSERT_EQ(display_->OpenDirect(0x8000, window_, 0), kOk);
-  ASSERT_EQ(display_->Suspend(), kOk);
-  ASSERT_EQ(display_->Resume(), kOk);
-  EXPECT_EQ(display_->Present(), kOk);
-  EXPECT_TRUE(platform::TheDevice().GameApiLog().empty());
-}
-
-TEST_F(DisplayTest, WindowedDisplaySuspendsWithoutTheLibrary) {
-  ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
-  ASSERT_EQ(display_->Suspend(), kOk);
-  EXPECT_EQ(display_->Present(), kErrDisplayLocked);
-  ASSERT_EQ(display_->Resume(), kOk);
-  EXPECT_EQ(display_->Present(), kErrWindowedPresent);
-  EXPECT_TRUE(platform::TheDevice().GameApiLog().empty());
-}
-
-TEST_F(DisplayTest, LostWindowStopsTheFullScreenDisplay) {
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  ASSERT_EQ(display_->Suspend(), kOk);
-  platform::DestroyAppWindow(window_);
-  EXPECT_EQ(display_->BackBuffer(), nullptr);
-  EXPECT_EQ(display_->Resume(), kErrDisplayNotOpen);
-  EXPECT_EQ(display_->Close(), kOk);
-  window_ = platform::CreateAppWindow(platform::WindowDesc{u"C", u"T", false, {}},
-                                      [](auto...) { return intptr_t{0}; }, nullptr);
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  platform::DestroyAppWindow(window_);
-  EXPECT_EQ(display_->Present(), kErrDisplayNotOpen);
-  EXPECT_EQ(display_->Suspend(), kErrDisplayNotOpen);
-}
-
-TEST_F(DisplayTest, WindowedBackBufferOutlivesTheWindow) {
-  ASSERT_EQ(display_->OpenWindowed(0, 240, 294), kOk);
-  platform::DestroyAppWindow(window_);
-  EXPECT_NE(display_->BackBuffer(), nullptr);
-  EXPECT_EQ(display_->Suspend(), kOk);
-}
-
-TEST_F(DisplayTest, LockedPrimaryRefusesPresentAndTurns) {
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  PixelDescription d;
-  ASSERT_EQ(display_->LockPixels(&d), kOk);
-  EXPECT_EQ(display_->Present(), kErrDisplayLocked);
-  EXPECT_EQ(display_->SetScreenOrientation(2), kErrDisplayLocked);
-  EXPECT_EQ(display_->Suspend(), kErrDisplayLocked);
-  ASSERT_EQ(display_->UnlockPixels(), kOk);
-  EXPECT_EQ(display_->Present(), kOk);
-}
-
-TEST_F(DisplayTest, ClosedDisplayAnswersNotOpen) {
-  EXPECT_EQ(display_->Present(), kErrDisplayNotOpen);
-  EXPECT_EQ(display_->Suspend(), kErrDisplayNotOpen);
-  EXPECT_EQ(display_->Resume(), kErrDisplayNotOpen);
-  EXPECT_EQ(display_->BackBuffer(), nullptr);
-  EXPECT_EQ(display_->Close(), kOk);
-  EXPECT_EQ(display_->Close(), kOk);
-}
-
-TEST_F(DisplayTest, PresentCopiesWithoutTouchingPixelsBeyondTheScreen) {
-  // A padded frame buffer: rows 520 bytes apart for 240 pixels.
-  DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
-  c.yPitch = 520;
-  UseDevice(c);
-  uint8_t* fb = platform::TheDevice().FrameBuffer();
-  for (int y = 0; y < 319; ++y) {
-    for (int pad = 480; pad < 520; pad += 2) {
-      const uint16_t v = 0xABCD;
-      std::memcpy(fb + y * 520 + pad, &v, 2);
+// Suspension, locks, lost windows and a closed display, as scripts of calls
+// with the result each must give.
+TEST_F(DisplayTest, SuspendResumeLocksAndLostWindows) {
+  enum Op { kPresent, kSuspend, kResume, kTurn, kLock, kUnlock, kLoseWindow, kBackBuffer, kClose };
+  enum Way { kClosed, kGameApi, kRaw, kWindowed };
+  struct Step { Op op; ResultCode result; };
+  // end_draws: Game API calls made
+  struct Script { const char* name; Way way; std::vector<Step> steps; int suspends, resumes, end_draws; };
+  const Script scripts[] = {
+      {"Game API", kGameApi,
+       {{kResume, kErrNotSuspended}, {kSuspend, kOk}, {kPresent, kErrDisplayLocked}, {kSuspend, kErrDisplayLocked},
+        {kTurn, kErrDisplayLocked},
+        // Unlocking the primary's pixels does not end the suspension.
+        {kUnlock, kOk}, {kPresent, kErrDisplayLocked}, {kResume, kOk}, {kResume, kErrNotSuspended}, {kPresent, kOk}},
+       1, 1, 1},
+      {"raw frame buffer: no library calls", kRaw, {{kSuspend, kOk}, {kResume, kOk}, {kPresent, kOk}}, 0, 0, 0},
+      {"windowed: no library calls", kWindowed,
+       {{kSuspend, kOk}, {kPresent, kErrDisplayLocked}, {kResume, kOk}, {kPresent, kErrWindowedPresent}}, 0, 0, 0},
+      {"locked primary", kGameApi,
+       {{kLock, kOk}, {kPresent, kErrDisplayLocked}, {kTurn, kErrDisplayLocked}, {kSuspend, kErrDisplayLocked},
+        {kUnlock, kOk}, {kPresent, kOk}},
+       0, 0, 1},
+      {"closed", kClosed,
+       {{kPresent, kErrDisplayNotOpen}, {kSuspend, kErrDisplayNotOpen}, {kResume, kErrDisplayNotOpen},
+        {kBackBuffer, kErrDisplayNotOpen}, {kClose, kOk}, {kClose, kOk}},
+       0, 0, 0},
+      {"window lost while suspended", kGameApi,
+       {{kSuspend, kOk}, {kLoseWindow, kOk}, {kBackBuffer, kErrDisplayNotOpen}, {kResume, kErrDisplayNotOpen},
+        {kClose, kOk}},
+       1, 0, 0},
+      {"window lost", kGameApi,
+       {{kLoseWindow, kOk}, {kPresent, kErrDisplayNotOpen}, {kSuspend, kErrDisplayNotOpen}}, 0, 0, 0},
+      {"windowed back buffer outlives the window", kWindowed,
+       {{kLoseWindow, kOk}, {kBackBuffer, kOk}, {kSuspend, kOk}}, 0, 0, 0},
+  };
+  for (const Script& s : scripts) {
+    SCOPED_TRACE(s.name);
+    UseDevice(s.way == kRaw ? RawDevice(1, 1) : DeviceConfig::WithPitchSigns(240, 320, 1, 1));
+    if (!platform::IsWindow(window_)) window_ = MakeWindow();
+    platform::TheDevice().ClearGameApiLog();
+    ResultCode opened = kOk;
+    if (s.way == kGameApi || s.way == kRaw) opened = display_->OpenDirect(s.way == kRaw ? 0x8000 : 0, window_, 0);
+    if (s.way == kWindowed) opened = display_->OpenWindowed(0, 240, 294);
+    ASSERT_EQ(opened, kOk);
+    for (size_t i = 0; i < s.steps.size(); ++i) {
+      SCOPED_TRACE(::testing::Message() << "step " << i);
+      PixelDescription d;
+      ResultCode got = kOk;
+      switch (s.steps[i].op) {
+        case kPresent: got = display_->Present(); break;
+        case kSuspend: got = display_->Suspend(); break;
+        case kResume: got = display_->Resume(); break;
+        case kTurn: got = display_->SetScreenOrientation(2); break;
+        case kLock: got = display_->LockPixels(&d); break;
+        case kUnlock: got = display_->UnlockPixels(); break;
+        case kLoseWindow: platform::DestroyAppWindow(window_); break;
+        case kBackBuffer: got = display_->BackBuffer() != nullptr ? kOk : kErrDisplayNotOpen; break;
+        case kClose: got = display_->Close(); break;
+      }
+      EXPECT_EQ(got, s.steps[i].result);
     }
-  }
-  ASSERT_EQ(display_->OpenDirect(0, window_, 0), kOk);
-  DrawPattern(display_->BackBuffer());
-  ASSERT_EQ(display_->Present(), kOk);
-  EXPECT_EQ(WrongHardwarePixels(1, 240, 320), 0);
-  int touched = 0;
-  for (int y = 0; y < 319; ++y) {
-    for (int pad = 480; pad < 520; pad += 2) {
-      uint16_t v = 0;
-      std::memcpy(&v, fb + y * 520 + pad, 2);
-      touched += v != 0xABCD;
+    EXPECT_EQ(GxCalls(kGxCallSuspend), s.suspends);
+    EXPECT_EQ(GxCalls(kGxCallResume), s.resumes);
+    EXPECT_EQ(GxCalls(kGxCallEndDraw), s.end_draws);
+    if (s.way != kGameApi) {
+      EXPECT_TRUE(platform::TheDevice().GameApiLog().empty());
     }
+    display_->Close();
   }
-  EXPECT_EQ(touched, 0);
 }
 
 }  // namespace

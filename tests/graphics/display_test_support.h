@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "graphics/display.h"
 #include "graphics/game_api.h"
@@ -19,6 +22,8 @@
 
 namespace abacine::display_test {
 
+using platform::DeviceConfig;
+
 inline const std::string kGxPath = std::string(ABACINE_BINARY_DIR) + "/bin/gx.so";
 
 // A pixel value that differs between neighbours in both directions.
@@ -27,14 +32,29 @@ constexpr uint16_t Pattern(int32_t x, int32_t y) {
 }
 
 // Hardware pixel of logical (x, y) for an orientation code on a W0 x H0 panel.
-inline void LogicalToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y,
-                              int32_t* hx, int32_t* hy) {
+inline std::pair<int32_t, int32_t> LogicalToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y) {
   switch (code) {
-    case 2: *hx = y; *hy = h0 - 1 - x; break;
-    case 4: *hx = w0 - 1 - y; *hy = x; break;
-    case 8: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
-    default: *hx = x; *hy = y; break;
+    case 2: return {y, h0 - 1 - x};
+    case 4: return {w0 - 1 - y, x};
+    case 8: return {w0 - 1 - x, h0 - 1 - y};
+    default: return {x, y};
   }
+}
+
+// The device's system orientation value for an orientation code.
+constexpr int32_t SystemValueOf(int32_t code) { return code == 2 ? 1 : code == 8 ? 2 : code == 4 ? 4 : 0; }
+
+// All six display properties in one line, for whole-record comparisons.
+inline std::string Describe(const DisplayProperties& p) {
+  std::ostringstream s;
+  s << p.width << "x" << p.height << " pitches " << p.x_pitch << "," << p.y_pitch << " " << p.bits_per_pixel
+    << " bits flags 0x" << std::hex << p.format_flags;
+  return s.str();
+}
+
+inline platform::WindowHandle MakeWindow() {
+  return platform::CreateAppWindow(platform::WindowDesc{u"Abacine WndCls", u"Abacine", false, {}},
+                                   [](auto...) { return intptr_t{0}; }, nullptr);
 }
 
 class DisplayTest : public ::testing::Test {
@@ -43,9 +63,8 @@ class DisplayTest : public ::testing::Test {
     platform::ClearMessages();
     GameApiLibrary::Instance().Unload();
     GameApiLibrary::Instance().SetSearchList({kGxPath});
-    UseDevice(platform::DeviceConfig::WithPitchSigns(240, 320, 1, 1));
-    window_ = platform::CreateAppWindow(platform::WindowDesc{u"Abacine WndCls", u"Abacine", false, {}},
-                                        [](auto...) { return intptr_t{0}; }, nullptr);
+    UseDevice(DeviceConfig::WithPitchSigns(240, 320, 1, 1));
+    window_ = MakeWindow();
     ASSERT_TRUE(platform::IsWindow(window_));
     context_ = std::make_unique<GraphicsContext>();
     ASSERT_TRUE(context_->IsReady());
@@ -58,17 +77,15 @@ class DisplayTest : public ::testing::Test {
     platform::DestroyAppWindow(window_);
     GameApiLibrary::Instance().Unload();
     GameApiLibrary::Instance().UseDefaultSearchList();
-    platform::TheDevice().Reset(platform::DeviceConfig{});
+    platform::TheDevice().Reset(DeviceConfig{});
     platform::ClearMessages();
   }
 
-  void UseDevice(const platform::DeviceConfig& config) {
-    ASSERT_TRUE(platform::TheDevice().Reset(config));
-  }
+  static void UseDevice(const DeviceConfig& config) { ASSERT_TRUE(platform::TheDevice().Reset(config)); }
 
   // A device that answers the raw frame-buffer escape on a new enough system.
-  static platform::DeviceConfig RawDevice(int xSign, int ySign, int32_t systemOrientation = 0) {
-    platform::DeviceConfig c = platform::DeviceConfig::WithPitchSigns(240, 320, xSign, ySign);
+  static DeviceConfig RawDevice(int xSign, int ySign, int32_t systemOrientation = 0) {
+    DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, xSign, ySign);
     c.rawFrameBuffer = true;
     c.systemOrientation = systemOrientation;
     c.osMajor = 4;
@@ -77,7 +94,7 @@ class DisplayTest : public ::testing::Test {
   }
 
   DisplayState& State() { return *context_->State(); }
-  int GxCalls(int32_t call) const { return platform::TheDevice().CountGameApiCalls(call); }
+  static int GxCalls(int32_t call) { return platform::TheDevice().CountGameApiCalls(call); }
 
   // Writes Pattern into every logical pixel of s through LockPixels.
   static void DrawPattern(Surface* s) {
@@ -86,8 +103,8 @@ class DisplayTest : public ::testing::Test {
     ASSERT_EQ(s->LockPixels(&d), kOk);
     for (int32_t y = 0; y < d.height; ++y) {
       for (int32_t x = 0; x < d.width; ++x) {
-        d.pixels[static_cast<ptrdiff_t>(x) * (d.x_pitch / 2) +
-                 static_cast<ptrdiff_t>(y) * (d.y_pitch / 2)] = Pattern(x, y);
+        d.pixels[static_cast<ptrdiff_t>(x) * (d.x_pitch / 2) + static_cast<ptrdiff_t>(y) * (d.y_pitch / 2)] =
+            Pattern(x, y);
       }
     }
     ASSERT_EQ(s->UnlockPixels(), kOk);
@@ -96,12 +113,11 @@ class DisplayTest : public ::testing::Test {
   // Every logical pixel of a w x h image in orientation `code` is at its
   // hardware place on the device; returns the number of wrong pixels.
   static int WrongHardwarePixels(int32_t code, int32_t w, int32_t h) {
-    const platform::DeviceConfig& c = platform::TheDevice().Config();
+    const DeviceConfig& c = platform::TheDevice().Config();
     int wrong = 0;
     for (int32_t y = 0; y < h; ++y) {
       for (int32_t x = 0; x < w; ++x) {
-        int32_t hx = 0, hy = 0;
-        LogicalToHardware(code, c.width, c.height, x, y, &hx, &hy);
+        const auto [hx, hy] = LogicalToHardware(code, c.width, c.height, x, y);
         if (platform::TheDevice().HardwarePixel(hx, hy) != Pattern(x, y)) {
           if (wrong == 0) ADD_FAILURE() << "first wrong pixel: logical " << x << "," << y;
           ++wrong;
@@ -109,6 +125,15 @@ class DisplayTest : public ::testing::Test {
       }
     }
     return wrong;
+  }
+
+  // Draws a frame into the back buffer, presents it and counts the pixels
+  // that did not reach their hardware place for orientation `code`; -1 when
+  // Present fails.
+  int PresentAndCountWrong(int32_t code) {
+    DrawPattern(display_->BackBuffer());
+    if (display_->Present() != kOk) return -1;
+    return WrongHardwarePixels(code, display_->Width(), display_->Height());
   }
 
   platform::WindowHandle window_ = nullptr;

@@ -3,84 +3,39 @@
 // format; and loading through archive entries.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 #include <zlib.h>
 
-#include <csetjmp>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "archive_support.h"
 #include "graphics/archive.h"
-#include "graphics/graphics_context.h"
-#include "graphics/image_decoder.h"
-#include "graphics/surface.h"
+#include "image_support.h"
 
 namespace abacine {
 namespace {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-// ---- a display to decode for --------------------------------------------------
-
-struct Screen {
-  explicit Screen(uint32_t format = kFormat565, int32_t orientation = 1, int32_t x_pitch = 2,
-                  int32_t y_pitch = 960) {
-    DisplayState* s = context.State();
-    s->open = 1;
-    s->properties = DisplayProperties{480, 640, x_pitch, y_pitch, 16, format | kFormatDirectAccess};
-    s->current_orientation = s->requested_orientation = orientation;
-  }
-  GraphicsContext context;
-};
-
-uint16_t PixelAt(const Surface& s, int32_t x, int32_t y) {
-  const SurfaceLayout& l = s.Layout();
-  return s.Pixels()[l.origin + int64_t{x} * l.x_step + int64_t{y} * l.y_step];
-}
-
-// 5-6-5 by truncation, and alpha as grey (red and blue A >> 3, green A >> 2).
-constexpr uint16_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
-  return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
-}
-constexpr uint16_t Grey(uint32_t a) { return static_cast<uint16_t>((a >> 3) << 11 | (a >> 2) << 5 | (a >> 3)); }
-
-static_assert(Rgb(0xFF, 0x80, 0x10) == 0xFC02);
-static_assert(Grey(0xFF) == 0xFFFF && Grey(0x80) == 0x8410 && Grey(8) == 0x0841 && Grey(7) == 0x0020);
+using namespace image_test;
 
 // ---- writing PNGs ----------------------------------------------------------------
 
 struct Png {
-  int width = 0;
-  int height = 0;
-  int bit_depth = 8;
-  int colour_type = PNG_COLOR_TYPE_RGB;
+  Png(int w, int h, int depth, int type) : width(w), height(h), bit_depth(depth), colour_type(type) {}
+  int width, height, bit_depth, colour_type;
   bool interlaced = false;
   std::vector<png_color> palette;
   std::vector<uint8_t> palette_alpha;  // tRNS for palette images
   bool colour_key = false;             // tRNS for grey and RGB images
-  png_color_16 key{};
-  std::vector<Bytes> rows;  // packed as stored
+  png_color_16 key{0, 40, 50, 60, 40};  // index, red, green, blue, grey
+  std::vector<Bytes> rows;              // packed as stored
 };
-
-Png Header(int width, int height, int bit_depth, int colour_type) {
-  Png png;
-  png.width = width;
-  png.height = height;
-  png.bit_depth = bit_depth;
-  png.colour_type = colour_type;
-  return png;
-}
 
 void AppendBytes(png_structp png, png_bytep data, size_t length) {
   auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
 }
-void NoFlush(png_structp) {}
 
 Bytes Encode(const Png& image) {
   Bytes out;
@@ -91,7 +46,7 @@ Bytes Encode(const Png& image) {
     ADD_FAILURE() << "libpng could not write the test image";
     return {};
   }
-  png_set_write_fn(png, &out, AppendBytes, NoFlush);
+  png_set_write_fn(png, &out, AppendBytes, [](png_structp) {});
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
                image.bit_depth, image.colour_type, image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -113,130 +68,72 @@ Bytes Encode(const Png& image) {
 // Packs samples of the given depth, most significant first (16 bits big-endian).
 Bytes Pack(const std::vector<uint32_t>& samples, int depth) {
   Bytes row;
-  if (depth >= 8) {
-    for (uint32_t s : samples) {
-      if (depth == 16) row.push_back(static_cast<uint8_t>(s >> 8));
-      row.push_back(static_cast<uint8_t>(s));
-    }
-    return row;
-  }
-  const int per_byte = 8 / depth;
+  const size_t per_byte = depth >= 8 ? 1 : static_cast<size_t>(8 / depth);
   for (size_t i = 0; i < samples.size(); ++i) {
+    if (depth == 16) row.push_back(static_cast<uint8_t>(samples[i] >> 8));
     if (i % per_byte == 0) row.push_back(0);
-    row.back() |= static_cast<uint8_t>(samples[i] << (8 - depth * (1 + static_cast<int>(i % per_byte))));
+    row.back() |= static_cast<uint8_t>(depth >= 8 ? samples[i] & 0xFF
+                                                  : samples[i] << (8 - depth * (1 + static_cast<int>(i % per_byte))));
   }
   return row;
 }
 
 // ---- decoding cases ------------------------------------------------------------
 
-// An image and the pixels it must give in colour and in alpha mode.
-struct Case {
-  std::string name;
-  Png png;
-  std::vector<uint16_t> colour;  // row by row
-  std::vector<uint16_t> alpha;
-};
-
 constexpr int kW = 7;  // odd, and not a multiple of the samples per byte
 constexpr int kH = 3;
 
-Case RgbCase(int depth, bool with_alpha) {
-  std::mt19937 engine(static_cast<uint32_t>(depth * 10 + with_alpha));
-  auto rng = [&engine] { return static_cast<uint32_t>(engine()); };
-  Case c;
-  c.name = std::string(with_alpha ? "RGBA " : "RGB ") + std::to_string(depth) + " bits";
-  c.png = Header(kW, kH, depth, with_alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB);
+// An image and the pixels it must give in colour and in alpha mode.
+// alpha: row by row
+struct Case { std::string name; Png png; std::vector<uint16_t> colour, alpha; };
+
+// Samples are random, or every level in turn for depths under 8. With
+// `transparency`, every third pixel carries the transparent key colour.
+Case MakeCase(int type, int depth, bool transparency = false) {
+  Case c{"colour type " + std::to_string(type) + ", " + std::to_string(depth) + " bits" +
+             (transparency ? ", transparent colour" : ""),
+         Png{kW, kH, depth, type},
+         {},
+         {}};
+  std::mt19937 rng(static_cast<uint32_t>(type * 100 + depth));
   const uint32_t max = (1u << depth) - 1;
-  for (int y = 0; y < kH; ++y) {
-    std::vector<uint32_t> samples;
-    for (int x = 0; x < kW; ++x) {
-      uint32_t r = rng() & max, g = rng() & max, b = rng() & max, a = rng() & max;
-      if (y == 0 && x == 0) r = max, g = max / 2 + 1, b = depth == 8 ? 0x10 : 0x1000, a = max;
-      samples.insert(samples.end(), {r, g, b});
-      if (with_alpha) samples.push_back(a);
-      const int shift = depth - 8;  // 16-bit samples keep their high byte
-      c.colour.push_back(Rgb(r >> shift, g >> shift, b >> shift));
-      c.alpha.push_back(Grey(with_alpha ? a >> shift : 255));
+  // Expansion to 8 bits: 16 bits keep the high byte, small depths repeat their bits.
+  auto to8 = [&](uint32_t v) { return depth == 16 ? v >> 8 : v * 255 / max; };
+  const bool palette = type == PNG_COLOR_TYPE_PALETTE, grey = (type & PNG_COLOR_MASK_COLOR) == 0;
+  const size_t channels = (grey || palette ? 1 : 3) + ((type & PNG_COLOR_MASK_ALPHA) ? 1 : 0);
+  if (palette) {
+    for (uint32_t i = 0; i <= max; ++i) {
+      c.png.palette.push_back({static_cast<png_byte>(i * 37 + 5), static_cast<png_byte>(255 - i * 11),
+                               static_cast<png_byte>(i * 90)});
     }
-    c.png.rows.push_back(Pack(samples, depth));
+    // Fewer alpha values than entries: the rest are opaque.
+    for (uint32_t i = 0; i < max && i < 5; ++i) c.png.palette_alpha.push_back(static_cast<uint8_t>(i * 60));
   }
-  return c;
-}
-
-Case GreyCase(int depth, bool with_alpha) {
-  std::mt19937 engine(static_cast<uint32_t>(depth));
-  auto rng = [&engine] { return static_cast<uint32_t>(engine()); };
-  Case c;
-  c.name = std::string(with_alpha ? "grey+alpha " : "grey ") + std::to_string(depth) + " bits";
-  c.png = Header(kW, kH, depth, with_alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY);
-  const uint32_t max = (1u << depth) - 1;
+  c.png.colour_key = transparency;
   for (int y = 0; y < kH; ++y) {
     std::vector<uint32_t> samples;
     for (int x = 0; x < kW; ++x) {
-      // Every level appears for the small depths.
-      const uint32_t v = depth <= 4 ? static_cast<uint32_t>(y * kW + x) & max : rng() & max;
-      const uint32_t a = rng() & max;
-      samples.push_back(v);
-      if (with_alpha) samples.push_back(a);
-      // Expansion to 8 bits repeats the bits: 1 -> 0/255, 2 -> v * 85, 4 -> v * 17.
-      const uint32_t v8 = depth == 16 ? v >> 8 : v * 255 / max;
-      c.colour.push_back(Rgb(v8, v8, v8));
-      c.alpha.push_back(Grey(with_alpha ? (depth == 16 ? a >> 8 : a) : 255));
-    }
-    c.png.rows.push_back(Pack(samples, depth));
-  }
-  return c;
-}
-
-Case PaletteCase(int depth) {
-  Case c;
-  c.name = "palette " + std::to_string(depth) + " bits with transparency";
-  c.png = Header(kW, kH, depth, PNG_COLOR_TYPE_PALETTE);
-  const int entries = 1 << depth;
-  for (int i = 0; i < entries; ++i) {
-    c.png.palette.push_back({static_cast<png_byte>(i * 37 + 5), static_cast<png_byte>(255 - i * 11),
-                             static_cast<png_byte>(i * 90)});
-  }
-  // Fewer alpha values than entries: the rest are opaque.
-  for (int i = 0; i < entries - 1 && i < 5; ++i) c.png.palette_alpha.push_back(static_cast<uint8_t>(i * 60));
-  for (int y = 0; y < kH; ++y) {
-    std::vector<uint32_t> samples;
-    for (int x = 0; x < kW; ++x) {
-      const auto index = static_cast<uint32_t>((y * kW + x) % entries);
-      samples.push_back(index);
-      const png_color& p = c.png.palette[index];
-      c.colour.push_back(Rgb(p.red, p.green, p.blue));
-      c.alpha.push_back(Grey(index < c.png.palette_alpha.size() ? c.png.palette_alpha[index] : 255));
-    }
-    c.png.rows.push_back(Pack(samples, depth));
-  }
-  return c;
-}
-
-Case ColourKeyCase(bool grey) {
-  Case c;
-  c.name = grey ? "grey with a transparent level" : "RGB with a transparent colour";
-  c.png = Header(kW, kH, 8, grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB);
-  c.png.colour_key = true;
-  c.png.key.gray = 40;
-  c.png.key.red = 40, c.png.key.green = 50, c.png.key.blue = 60;
-  for (int y = 0; y < kH; ++y) {
-    std::vector<uint32_t> samples;
-    for (int x = 0; x < kW; ++x) {
-      const bool keyed = (x + y) % 3 == 0;
-      const uint32_t v = keyed ? 40 : static_cast<uint32_t>(100 + x);
-      if (grey) {
-        samples.push_back(v);
-        c.colour.push_back(Rgb(v, v, v));
-      } else {
-        const uint32_t g = keyed ? 50 : v, b = keyed ? 60 : v;
-        samples.insert(samples.end(), {v, g, b});
-        c.colour.push_back(Rgb(v, g, b));
+      std::vector<uint32_t> s(channels);
+      for (uint32_t& v : s) v = static_cast<uint32_t>(depth < 8 ? y * kW + x : rng()) & max;
+      if (!grey && !palette && x == 0 && y == 0) {
+        s[0] = max, s[1] = max / 2 + 1, s[2] = depth == 8 ? 0x10 : 0x1000;  // the documented 0xFC02
       }
-      c.alpha.push_back(keyed ? 0 : 0xFFFF);
+      const bool keyed = transparency && (x + y) % 3 == 0;
+      if (transparency) s[0] = keyed ? 40 : std::max(s[0], 41u);
+      if (keyed && !grey) s[1] = 50, s[2] = 60;
+      samples.insert(samples.end(), s.begin(), s.end());
+      uint32_t r = to8(s[0]), g = r, b = r, a = channels % 2 == 0 ? to8(s.back()) : 255;
+      if (palette) {
+        const png_color& p = c.png.palette[s[0]];
+        r = p.red, g = p.green, b = p.blue;
+        a = s[0] < c.png.palette_alpha.size() ? c.png.palette_alpha[s[0]] : 255;
+      } else if (!grey) {
+        g = to8(s[1]), b = to8(s[2]);
+      }
+      c.colour.push_back(Rgb(r, g, b));
+      c.alpha.push_back(Grey(keyed ? 0 : a));
     }
-    c.png.rows.push_back(Pack(samples, 8));
+    c.png.rows.push_back(Pack(samples, depth));
   }
   return c;
 }
@@ -244,22 +141,14 @@ Case ColourKeyCase(bool grey) {
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   for (int depth : {8, 16}) {
-    cases.push_back(RgbCase(depth, false));
-    cases.push_back(RgbCase(depth, true));
+    for (int type : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_GRAY_ALPHA})
+      cases.push_back(MakeCase(type, depth));
   }
-  for (int depth : {1, 2, 4, 8, 16}) cases.push_back(GreyCase(depth, false));
-  for (int depth : {8, 16}) cases.push_back(GreyCase(depth, true));
-  for (int depth : {1, 2, 4, 8}) cases.push_back(PaletteCase(depth));
-  cases.push_back(ColourKeyCase(true));
-  cases.push_back(ColourKeyCase(false));
+  for (int depth : {1, 2, 4, 8, 16}) cases.push_back(MakeCase(PNG_COLOR_TYPE_GRAY, depth));
+  for (int depth : {1, 2, 4, 8}) cases.push_back(MakeCase(PNG_COLOR_TYPE_PALETTE, depth));
+  cases.push_back(MakeCase(PNG_COLOR_TYPE_GRAY, 8, true));
+  cases.push_back(MakeCase(PNG_COLOR_TYPE_RGB, 8, true));
   return cases;
-}
-
-std::vector<uint16_t> Logical(const Surface& s) {
-  std::vector<uint16_t> out;
-  for (int32_t y = 0; y < s.Height(); ++y)
-    for (int32_t x = 0; x < s.Width(); ++x) out.push_back(PixelAt(s, x, y));
-  return out;
 }
 
 TEST(ImagePng, DecodesEveryColourTypeAndDepth) {
@@ -270,7 +159,7 @@ TEST(ImagePng, DecodesEveryColourTypeAndDepth) {
     for (uint32_t flags : {0u, kLoadAlphaAsGrey}) {
       SCOPED_TRACE(flags == 0 ? "colour mode" : "alpha mode");
       Surface surface(&screen.context);
-      ASSERT_EQ(LoadFromMemory(&surface, flags, png.data(), static_cast<uint32_t>(png.size())), kOk);
+      ASSERT_EQ(Load(&surface, png, flags), kOk);
       ASSERT_EQ(surface.Width(), kW);
       ASSERT_EQ(surface.Height(), kH);
       EXPECT_EQ(surface.Flags() & kSurfaceLocked, 0u);
@@ -279,61 +168,47 @@ TEST(ImagePng, DecodesEveryColourTypeAndDepth) {
   }
 }
 
-TEST(ImagePng, PixelsFollowTheSurfaceLayout) {
-  // A quarter-turned display with a negative pitch: logical pixels must still
-  // land where the layout puts them.
-  const Case c = RgbCase(8, false);
+TEST(ImagePng, PixelsFollowTheSurfaceLayoutAndFiveFiveFiveStaysCleared) {
+  const Case c = MakeCase(PNG_COLOR_TYPE_RGB_ALPHA, 8);
   const Bytes png = Encode(c.png);
-  struct Row {
-    int32_t orientation, x_pitch, y_pitch;
-  };
-  for (const Row& row : {Row{2, 640, -2}, Row{4, -640, 2}, Row{8, -2, -960}, Row{1, 2, 960}}) {
-    SCOPED_TRACE(row.orientation);
-    Screen screen(kFormat565, row.orientation, row.x_pitch, row.y_pitch);
-    Surface surface(&screen.context);
-    ASSERT_EQ(LoadFromMemory(&surface, 0, png.data(), static_cast<uint32_t>(png.size())), kOk);
-    EXPECT_EQ(Logical(surface), c.colour);
+  for (const uint32_t format : {kFormat565, kFormat555}) {
+    for (const Turn& turn : kTurns) {
+      SCOPED_TRACE(::testing::Message() << "format " << format << ", orientation " << turn.orientation);
+      Screen screen(format, turn.orientation, turn.x_pitch, turn.y_pitch);
+      for (uint32_t flags : {0u, kLoadAlphaAsGrey}) {
+        Surface surface(&screen.context);
+        ASSERT_EQ(Load(&surface, png, flags), kOk);
+        EXPECT_EQ(Logical(surface), format == kFormat555 ? std::vector<uint16_t>(kW * kH, 0)
+                                    : flags == 0          ? c.colour
+                                                          : c.alpha);
+      }
+    }
   }
 }
 
 TEST(ImagePng, LargestSideIsAcceptedAndOneMoreRefusedBeforeAnyAllocation) {
   Screen screen;
-  struct Row {
-    int width, height;
-    ResultCode code;
-  };
+  struct Row { int width, height; ResultCode code; };
   for (const Row& row : {Row{8192, 1, kOk}, Row{1, 8192, kOk}, Row{8193, 1, kErrBadImageData},
                          Row{1, 8193, kErrBadImageData}, Row{1000000, 1, kErrBadImageData}}) {
     SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
-    Png image = Header(row.width, row.height, 1, PNG_COLOR_TYPE_GRAY);
+    Png image{row.width, row.height, 1, PNG_COLOR_TYPE_GRAY};
     image.rows.assign(static_cast<size_t>(row.height), Bytes(static_cast<size_t>((row.width + 7) / 8), 0xAA));
-    const Bytes png = Encode(image);
     Surface surface(&screen.context);
-    EXPECT_EQ(LoadFromMemory(&surface, 0, png.data(), static_cast<uint32_t>(png.size())), row.code);
+    EXPECT_EQ(Load(&surface, Encode(image)), row.code);
     EXPECT_EQ(surface.Width(), row.code == kOk ? row.width : 0);
-    if (row.code == kOk) {
-      EXPECT_EQ(PixelAt(surface, 0, 0), 0xFFFF);  // 0xAA: bit 7 set
+    if (row.code == kOk) {  // 0xAA: white, black, ...
+      EXPECT_EQ(PixelAt(surface, 0, 0), 0xFFFF);
       EXPECT_EQ(PixelAt(surface, row.width > 1 ? 1 : 0, row.width > 1 ? 0 : 1), row.width > 1 ? 0 : 0xFFFF);
     }
   }
 }
 
-TEST(ImagePng, InterlacedImageIsRefused) {
-  Screen screen;
-  Case c = RgbCase(8, false);
-  c.png.interlaced = true;
-  const Bytes png = Encode(c.png);
-  Surface surface(&screen.context);
-  EXPECT_EQ(LoadFromMemory(&surface, 0, png.data(), static_cast<uint32_t>(png.size())), kErrBadImageData);
-  EXPECT_EQ(surface.Pixels(), nullptr);
-}
-
 // Damaged files fail with kErrBadImageData and never leave the surface locked.
 TEST(ImagePng, DamagedFilesFailCleanly) {
   Screen screen;
-  std::mt19937 engine(3);
-  auto rng = [&engine] { return static_cast<uint32_t>(engine()); };
-  Png image = Header(64, 64, 8, PNG_COLOR_TYPE_RGB);
+  std::mt19937 rng(3);
+  Png image{64, 64, 8, PNG_COLOR_TYPE_RGB};
   for (int y = 0; y < 64; ++y) {
     Bytes row(64 * 3);
     for (auto& b : row) b = static_cast<uint8_t>(rng());  // noise: a long IDAT
@@ -341,19 +216,18 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
   }
   const Bytes good = Encode(image);
   const size_t idat = static_cast<size_t>(std::search(good.begin(), good.end(), "IDAT", "IDAT" + 4) - good.begin());
-  struct Row {
-    const char* what;
-    Bytes bytes;
-    ResultCode code;
-    bool created;  // whether the failure comes after the surface is made
-  };
   auto cut = [&](size_t n) { return Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)); };
   auto flip = [&](size_t at) {
     Bytes b = good;
     b[at] ^= 0x40;
     return b;
   };
+  Case interlaced = MakeCase(PNG_COLOR_TYPE_RGB, 8);
+  interlaced.png.interlaced = true;
+  // created: whether the failure comes after the surface is made
+  struct Row { const char* what; Bytes bytes; ResultCode code; bool created; };
   const Row rows[] = {
+      {"interlaced", Encode(interlaced.png), kErrBadImageData, false},
       {"signature only", cut(8), kErrBadImageData, false},
       {"cut inside the header chunk", cut(20), kErrBadImageData, false},
       {"cut after the header chunk", cut(33), kErrBadImageData, false},
@@ -373,10 +247,11 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Surface surface(&screen.context);
-    EXPECT_EQ(LoadFromMemory(&surface, 0, row.bytes.data(), static_cast<uint32_t>(row.bytes.size())), row.code);
+    EXPECT_EQ(Load(&surface, row.bytes), row.code);
     EXPECT_EQ(surface.Flags() & kSurfaceLocked, 0u);
-    EXPECT_EQ(surface.Width(), row.created ? 64 : 0);
+    EXPECT_EQ(surface.Pixels() != nullptr, row.created);
     if (row.created) {
+      EXPECT_EQ(surface.Width(), 64);
       PixelDescription d;
       EXPECT_EQ(surface.LockPixels(&d), kOk);  // not left locked
       EXPECT_EQ(surface.UnlockPixels(), kOk);
@@ -384,162 +259,83 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
   }
 }
 
-TEST(ImagePng, FiveFiveFiveDisplayLeavesTheSurfaceCleared) {
-  Screen screen(kFormat555);
-  const Case c = RgbCase(8, true);
-  const Bytes png = Encode(c.png);
-  for (uint32_t flags : {0u, kLoadAlphaAsGrey}) {
-    Surface surface(&screen.context);
-    ASSERT_EQ(LoadFromMemory(&surface, flags, png.data(), static_cast<uint32_t>(png.size())), kOk);
-    EXPECT_EQ(Logical(surface), std::vector<uint16_t>(kW * kH, 0));
-  }
-}
-
 // ---- checks shared by every format ---------------------------------------------
 
 TEST(ImageLoad, ArgumentsAndSurfaceStateAreCheckedFirst) {
-  const Bytes png = Encode(RgbCase(8, false).png);
-  const auto size = static_cast<uint32_t>(png.size());
+  const Bytes png = Encode(MakeCase(PNG_COLOR_TYPE_RGB, 8).png), junk = {'j', 'u', 'n', 'k'};
   Screen screen;
   Surface surface(&screen.context);
-  EXPECT_EQ(LoadFromMemory(nullptr, 0, png.data(), size), kErrInvalidArg);
-  EXPECT_EQ(LoadFromMemory(&surface, 0, nullptr, size), kErrInvalidArg);
+  EXPECT_EQ(LoadFromMemory(nullptr, 0, png.data(), static_cast<uint32_t>(png.size())), kErrInvalidArg);
+  EXPECT_EQ(LoadFromMemory(&surface, 0, nullptr, static_cast<uint32_t>(png.size())), kErrInvalidArg);
   EXPECT_EQ(LoadFromMemory(&surface, 0, png.data(), 0), kErrInvalidArg);
-
+  // Each state check comes before the format is looked at.
   screen.context.State()->open = 0;
-  EXPECT_EQ(LoadFromMemory(&surface, 0, png.data(), size), kErrWrongDisplayState);
-  EXPECT_EQ(LoadFromMemory(&surface, 0, "junk", 4), kErrWrongDisplayState);  // before the format
+  EXPECT_EQ(Load(&surface, png), kErrWrongDisplayState);
+  EXPECT_EQ(Load(&surface, junk), kErrWrongDisplayState);
   screen.context.State()->open = 1;
-
   ASSERT_EQ(surface.Create(0, 4, 4), kOk);
   PixelDescription d;
   ASSERT_EQ(surface.LockPixels(&d), kOk);
-  EXPECT_EQ(LoadFromMemory(&surface, 0, png.data(), size), kErrLocked);
-  EXPECT_EQ(LoadFromMemory(&surface, 0, "junk", 4), kErrLocked);  // checked before the format
+  EXPECT_EQ(Load(&surface, png), kErrLocked);
+  EXPECT_EQ(Load(&surface, junk), kErrLocked);
   ASSERT_EQ(surface.UnlockPixels(), kOk);
-
   Surface display(&screen.context);
   display.SetKind(kSurfaceDisplay);
-  EXPECT_EQ(LoadFromMemory(&display, 0, png.data(), size), kErrDisplaySurface);
-  EXPECT_EQ(LoadFromMemory(&display, 0, "junk", 4), kErrDisplaySurface);
-
+  EXPECT_EQ(Load(&display, png), kErrDisplaySurface);
+  EXPECT_EQ(Load(&display, junk), kErrDisplaySurface);
   // Flags the surface cannot be created with pass Create's own code through.
-  EXPECT_EQ(LoadFromMemory(&surface, 0x10000, png.data(), size), kErrInvalidArg);
+  EXPECT_EQ(Load(&surface, png, 0x10000), kErrInvalidArg);
 }
 
 TEST(ImageLoad, OtherFormatsHaveNoDecoder) {
   Screen screen;
-  struct Row {
-    const char* what;
-    Bytes bytes;
-  };
+  struct Row { const char* what; Bytes bytes; };
   const Row rows[] = {
       {"7 bytes starting BM", {'B', 'M', 1, 2, 3, 4, 5}},
       {"13 bytes starting BM", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0}},
       {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
       {"JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0}},
-      {"PNG signature cut to 7 bytes", {137, 80, 78, 71, 13, 10, 26}},
-      {"one byte", {0}},
+      {"PNG signature cut to 7 bytes", {137, 80, 78, 71, 13, 10, 26}}, {"one byte", {0}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Surface surface(&screen.context);
-    EXPECT_EQ(LoadFromMemory(&surface, 0, row.bytes.data(), static_cast<uint32_t>(row.bytes.size())),
-              kErrBadImageData);
+    EXPECT_EQ(Load(&surface, row.bytes), kErrBadImageData);
     EXPECT_EQ(surface.Pixels(), nullptr);
   }
 }
 
 // ---- through the archive ---------------------------------------------------------
 
-// A flat archive, root "/", each file stored or zlib-compressed.
-struct Packed {
-  std::string name;
-  Bytes data;
-  bool compress;
-};
-
-Bytes MakeArchive(const std::vector<Packed>& files) {
-  Bytes b = {'G', 'D', 'v', 'f', 1, 0, 0, 0, 0, 0, 0, 0};
-  auto put16 = [&](uint32_t v) { b.push_back(static_cast<uint8_t>(v)), b.push_back(static_cast<uint8_t>(v >> 8)); };
-  auto put32 = [&](uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
-  auto set32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  put16(static_cast<uint32_t>(files.size()));
-  b.push_back(1), b.push_back('/');
-  std::vector<Bytes> stored;
-  std::vector<size_t> offset_fields;
-  for (const Packed& f : files) {
-    Bytes data = f.data;
-    if (f.compress) {
-      uLongf n = compressBound(static_cast<uLong>(data.size()));
-      data.resize(n);
-      compress2(data.data(), &n, f.data.data(), static_cast<uLong>(f.data.size()), 9);
-      data.resize(n);
-    }
-    put16(0xFFFF);
-    b.push_back(static_cast<uint8_t>(f.name.size()));
-    b.insert(b.end(), f.name.begin(), f.name.end());
-    if ((1 + f.name.size()) % 2 == 1) b.push_back(0);
-    put32(static_cast<uint32_t>(f.data.size()));
-    put32(f.compress ? static_cast<uint32_t>(data.size()) : 0);
-    offset_fields.push_back(b.size());
-    put32(0);
-    stored.push_back(data);
-  }
-  set32(8, static_cast<uint32_t>(b.size()));
-  for (size_t i = 0; i < stored.size(); ++i) {
-    set32(offset_fields[i], static_cast<uint32_t>(b.size()));
-    b.insert(b.end(), stored[i].begin(), stored[i].end());
-  }
-  return b;
-}
-
 class ImageArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    png_ = Encode(RgbCase(8, true).png);
-    std::vector<Packed> files = {{"stored.png", png_, false},
-                                 {"empty", {}, false},
-                                 {"text.txt", Bytes(100, 't'), true},
-                                 {"packed.png", png_, true}};
-    const Bytes archive = MakeArchive(files);
-    path_ = "/tmp/image_archive_test_" + std::to_string(getpid()) + ".vfs";
-    std::ofstream(path_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
-    // The same archive with the compressed image's stream damaged.
+    using namespace archive_test;
+    const Bytes archive = Serialize(Dir("/", {File("stored.png", png_), File("empty", ""),
+                                              Compressed("text.txt", std::string(100, 't')),
+                                              Compressed("packed.png", png_)}));
+    path_ = dir_.Write("images.vfs", archive);
     Bytes damaged = archive;
     damaged[damaged.size() - 20] ^= 0xFF;  // packed.png's stream is last
-    damaged_path_ = path_ + ".damaged";
-    std::ofstream(damaged_path_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+    damaged_path_ = dir_.Write("damaged.vfs", damaged);
     ASSERT_EQ(archive_.OpenArchive(path_.c_str()), kOk);
   }
-  void TearDown() override {
-    archive_.CloseArchive();
-    fs::remove(path_);
-    fs::remove(damaged_path_);
-  }
+  const Case case_ = MakeCase(PNG_COLOR_TYPE_RGB_ALPHA, 8);
+  const Bytes png_ = Encode(case_.png);
+  archive_test::TempDir dir_;
   Screen screen_;
   Archive archive_;
-  Bytes png_;
-  std::string path_;
-  std::string damaged_path_;
+  std::string path_, damaged_path_;
 };
 
 TEST_F(ImageArchiveTest, LoadsStoredAndCompressedEntries) {
-  const Case c = RgbCase(8, true);
   for (const char16_t* name : {u"/stored.png", u"/packed.png"}) {
     Surface surface(&screen_.context);
     ASSERT_EQ(LoadFromArchive(&surface, 0, &archive_, name), kOk);
-    EXPECT_EQ(Logical(surface), c.colour);
+    EXPECT_EQ(Logical(surface), case_.colour);
     EXPECT_EQ(archive_.OpenEntryCount(), 0u);  // the entry was closed again
   }
-}
-
-TEST_F(ImageArchiveTest, LoadFromEntryRewindsAPartlyReadEntry) {
-  const Case c = RgbCase(8, true);
+  // An entry already partly read is rewound first, also after its stream ended.
   ArchiveEntry entry;
   ASSERT_EQ(entry.OpenEntry(&archive_, u"/packed.png"), kOk);
   uint8_t head[10];
@@ -547,10 +343,9 @@ TEST_F(ImageArchiveTest, LoadFromEntryRewindsAPartlyReadEntry) {
   ASSERT_EQ(entry.ReadEntry(head, &count), kOk);
   Surface surface(&screen_.context);
   ASSERT_EQ(LoadFromEntry(&surface, kLoadAlphaAsGrey, &entry), kOk);
-  EXPECT_EQ(Logical(surface), c.alpha);
-  // And again, now that the stream has ended.
+  EXPECT_EQ(Logical(surface), case_.alpha);
   ASSERT_EQ(LoadFromEntry(&surface, 0, &entry), kOk);
-  EXPECT_EQ(Logical(surface), c.colour);
+  EXPECT_EQ(Logical(surface), case_.colour);
 }
 
 TEST_F(ImageArchiveTest, FailuresPassTheirCodesThrough) {
@@ -567,10 +362,8 @@ TEST_F(ImageArchiveTest, FailuresPassTheirCodesThrough) {
   screen_.context.State()->open = 0;
   EXPECT_EQ(LoadFromArchive(&surface, 0, &archive_, u"/missing.png"), kErrWrongDisplayState);
   screen_.context.State()->open = 1;
-
   Archive closed_archive;
   EXPECT_EQ(LoadFromArchive(&surface, 0, &closed_archive, u"/stored.png"), kErrArchiveNotOpen);
-
   Archive damaged;
   ASSERT_EQ(damaged.OpenArchive(damaged_path_.c_str()), kOk);
   EXPECT_EQ(LoadFromArchive(&surface, 0, &damaged, u"/packed.png"), kErrCompressedDataCorrupt);

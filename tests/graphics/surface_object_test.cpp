@@ -1,6 +1,11 @@
 // Surface life: creation flags and sizes, re-creation in place, release,
-// colour key, clip rectangle, locking, device contexts, video access.
+// clip rectangle, locking, device contexts, video access, and the checks
+// every drawing operation makes, in order, before it draws.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "graphics/surface.h"
 #include "platform/gdi.h"
@@ -11,56 +16,38 @@ namespace {
 
 using testing::Get;
 using testing::Put;
+using testing::RawBuffer;
 using testing::TestContext;
 
-TEST(SurfaceCreateTest, FlagSetsAreValidated) {
+TEST(SurfaceCreateTest, FlagsAndSizes) {
   struct Row {
     uint32_t flags;
+    int32_t w, h;
     ResultCode want;
+    uint32_t bytes;  // buffer size when created: both sides rounded up to even
   };
+  constexpr ResultCode bad = kErrInvalidArg, oom = kErrOutOfMemory;
   const Row rows[] = {
-      {0x0000, kOk},
-      {0x0001, kOk},
-      {0x0004, kOk},
-      {0x0008, kOk},
-      {0x0100, kOk},
-      {0x0101, kOk},
-      {0x0100 | 0x0200, kErrInvalidArg},
-      {0x0400, kErrInvalidArg},
-      {0x0800, kErrInvalidArg},
-      {0x0200 | 0x0400 | 0x0800, kErrInvalidArg},
-      {0x0200 | 0x0008, kErrInvalidArg},
-      {0x0010, kErrInvalidArg},
-      {0x1000, kErrInvalidArg},
-      {0x8000, kErrInvalidArg},
+      {0x0000, 3, 5, kOk, 48}, {0x0001, 4, 6, kOk, 48}, {0x0004, 1, 1, kOk, 8},
+      {0x0008, 2, 7, kOk, 32}, {0x0100, 480, 640, kOk, 614400}, {0x0101, 4, 4, kOk, 32},
+      {0x0300, 4, 4, bad, 0}, {0x0400, 4, 4, bad, 0}, {0x0800, 4, 4, bad, 0},
+      {0x0E00, 4, 4, bad, 0}, {0x0208, 4, 4, bad, 0}, {0x0010, 4, 4, bad, 0},
+      {0x1000, 4, 4, bad, 0}, {0x8000, 4, 4, bad, 0}, {0, -1, 4, bad, 0}, {0, 4, -1, bad, 0},
+      {0, 0, 4, bad, 0}, {0, 4, 0, bad, 0}, {0, 100000, 100000, oom, 0},
+      {0, INT32_MAX, INT32_MAX, oom, 0},
       // Valid sets that ask for video memory, which no surface can get.
-      {0x0200, kErrMemoryClassUnavailable},
-      {0x0200 | 0x0400, kErrMemoryClassUnavailable},
+      {0x0200, 4, 4, kErrMemoryClassUnavailable, 0}, {0x0600, 4, 4, kErrMemoryClassUnavailable, 0},
   };
   TestContext tc;
   for (const Row& r : rows) {
-    SCOPED_TRACE(::testing::Message() << "flags 0x" << std::hex << r.flags);
+    SCOPED_TRACE(::testing::Message() << "flags 0x" << std::hex << r.flags << std::dec << " "
+                                      << r.w << "x" << r.h);
     Surface s(&tc.ctx);
-    EXPECT_EQ(s.Create(r.flags, 4, 4), r.want);
+    EXPECT_EQ(s.Create(r.flags, r.w, r.h), r.want);
     EXPECT_EQ(s.Pixels() != nullptr, r.want == kOk);
-  }
-}
-
-TEST(SurfaceCreateTest, BufferHoldsEvenRoundedDimensions) {
-  TestContext tc;
-  struct Row {
-    int32_t w, h;
-    uint32_t bytes;
-  };
-  for (const Row& r : {Row{3, 5, 48}, Row{4, 6, 48}, Row{1, 1, 8}, Row{2, 7, 32}, Row{480, 640, 614400}}) {
-    SCOPED_TRACE(::testing::Message() << r.w << "x" << r.h);
-    Surface s(&tc.ctx);
-    ASSERT_EQ(s.Create(0, r.w, r.h), kOk);
+    if (r.want != kOk) continue;
     EXPECT_EQ(s.Layout().byte_size, r.bytes);
-    EXPECT_EQ(s.Width(), r.w);
-    EXPECT_EQ(s.Height(), r.h);
-    EXPECT_EQ(s.Flags(), kSurfaceSystemMemory);  // the default memory class
-    EXPECT_EQ(s.Kind(), kSurfaceOwned);
+    EXPECT_EQ(s.Flags(), r.flags | kSurfaceSystemMemory);  // the default memory class
   }
 }
 
@@ -71,32 +58,19 @@ TEST(SurfaceCreateTest, EntryChecksInOrder) {
   EXPECT_EQ(s.Create(0x1234, 4, 4), kErrWrongDisplayState);  // display first
   tc.Open(1, 2, 960);
   ASSERT_EQ(s.Create(0, 4, 4), kOk);
-  PixelDescription d;
-  ASSERT_EQ(s.LockPixels(&d), kOk);
+  s.AddFlags(kSurfaceLocked);
   EXPECT_EQ(s.Create(0x1234, 4, 4), kErrLocked);
-  ASSERT_EQ(s.UnlockPixels(), kOk);
+  s.RemoveFlags(kSurfaceLocked);
   s.SetKind(kSurfaceDisplay);
   EXPECT_EQ(s.Create(0, 4, 4), kErrDisplaySurface);
   s.SetKind(kSurfaceOwned);
-}
-
-TEST(SurfaceCreateTest, BadSizesAreRefused) {
-  TestContext tc;
-  Surface s(&tc.ctx);
-  EXPECT_EQ(s.Create(0, -1, 4), kErrInvalidArg);
-  EXPECT_EQ(s.Create(0, 4, -1), kErrInvalidArg);
-  EXPECT_EQ(s.Create(0, 0, 4), kErrInvalidArg);
-  EXPECT_EQ(s.Create(0, 4, 0), kErrInvalidArg);
-  EXPECT_EQ(s.Create(0, 100000, 100000), kErrOutOfMemory);
-  EXPECT_EQ(s.Create(0, INT32_MAX, INT32_MAX), kErrOutOfMemory);
-  EXPECT_EQ(s.Pixels(), nullptr);
 }
 
 TEST(SurfaceCreateTest, ZeroSizeReleasesAndKeepsTheKey) {
   TestContext tc;
   Surface s(&tc.ctx);
   ASSERT_EQ(s.Create(kSurfaceClear, 8, 8), kOk);
-  s.SetKeyColour(0x00FF00FF);
+  EXPECT_EQ(s.SetKeyColour(0x00FF00FF), kOk);
   const Rect clip{1, 1, 4, 4};
   ASSERT_EQ(s.SetClipRect(&clip), kOk);
   EXPECT_EQ(s.Create(0, 0, 0), kOk);
@@ -105,22 +79,45 @@ TEST(SurfaceCreateTest, ZeroSizeReleasesAndKeepsTheKey) {
   EXPECT_EQ(s.Layout().byte_size, 0u);
   EXPECT_EQ(s.Layout().orientation, 1);
   EXPECT_EQ(s.StoredClipRect().right, 0);
-  EXPECT_EQ(s.KeyColour(), 0x00FF00FFu);
-  // Drawing on the empty surface reports the missing buffer.
-  EXPECT_EQ(s.FillArea(nullptr, 0, 0, nullptr), kErrNoPixels);
+  uint32_t key = 0;
+  EXPECT_EQ(s.GetKeyColour(&key), kOk);
+  EXPECT_EQ(key, 0x00FF00FFu);
+  EXPECT_EQ(s.GetKeyColour(nullptr), kErrInvalidArg);
 }
 
-TEST(SurfaceCreateTest, SameSizeKeepsPixelsUnlessCleared) {
+TEST(SurfaceCreateTest, SameSizeKeepsTheBuffer) {
+  struct Row {
+    const char* name;
+    uint32_t memory;  // the class the surface was made in
+    uint32_t flags;
+    int32_t w, h;
+    ResultCode want;
+    uint16_t pixel;  // at (2, 1) afterwards
+  };
+  constexpr uint32_t video = kSurfaceVideoMemory;
+  const Row rows[] = {
+      {"system", 0, 0, 5, 3, kOk, 0x1234}, {"system, cleared", 0, kSurfaceClear, 5, 3, kOk, 0},
+      {"video", video, video, 5, 3, kOk, 0x1234},
+      {"video, cleared", video, video | kSurfaceClear, 5, 3, kOk, 0},
+      // Another size needs a new video-memory buffer, which is not available.
+      {"video, resized", video, video, 6, 3, kErrMemoryClassUnavailable, 0},
+  };
   TestContext tc;
-  Surface s(&tc.ctx);
-  ASSERT_EQ(s.Create(kSurfaceClear, 5, 3), kOk);
-  const uint16_t* buffer = s.Pixels();
-  Put(s, 2, 1, 0x1234);
-  ASSERT_EQ(s.Create(0, 5, 3), kOk);
-  EXPECT_EQ(s.Pixels(), buffer);
-  EXPECT_EQ(Get(s, 2, 1), 0x1234);
-  ASSERT_EQ(s.Create(kSurfaceClear, 5, 3), kOk);
-  EXPECT_EQ(Get(s, 2, 1), 0);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Surface s(&tc.ctx);
+    ASSERT_EQ(s.Create(kSurfaceClear, 5, 3), kOk);
+    if (r.memory != 0) s.SetFlags(r.memory);  // as if the display had made it there
+    Put(s, 2, 1, 0x1234);
+    const uint16_t* buffer = s.Pixels();
+    ASSERT_EQ(s.Create(r.flags, r.w, r.h), r.want);
+    if (r.want != kOk) {
+      EXPECT_EQ(s.Pixels(), nullptr);
+      continue;
+    }
+    EXPECT_EQ(s.Pixels(), buffer);
+    EXPECT_EQ(Get(s, 2, 1), r.pixel);
+  }
 }
 
 TEST(SurfaceCreateTest, ExchangedSizeKeepsTheBufferAndDropsTheClip) {
@@ -132,8 +129,6 @@ TEST(SurfaceCreateTest, ExchangedSizeKeepsTheBufferAndDropsTheClip) {
   ASSERT_EQ(s.SetClipRect(&clip), kOk);
   ASSERT_EQ(s.Create(0, 3, 6), kOk);
   EXPECT_EQ(s.Pixels(), buffer);
-  EXPECT_EQ(s.Width(), 3);
-  EXPECT_EQ(s.Height(), 6);
   const Rect& c = s.StoredClipRect();
   EXPECT_EQ(c.left | c.top | c.right | c.bottom, 0);
   // The new layout addresses the whole new extent.
@@ -141,17 +136,7 @@ TEST(SurfaceCreateTest, ExchangedSizeKeepsTheBufferAndDropsTheClip) {
   EXPECT_EQ(Get(s, 2, 5), 0xFFFF);
 }
 
-TEST(SurfaceAttributeTest, KeyColourRoundTrip) {
-  TestContext tc;
-  Surface s(&tc.ctx);
-  EXPECT_EQ(s.SetKeyColour(0x123456), kOk);
-  uint32_t key = 0;
-  EXPECT_EQ(s.GetKeyColour(&key), kOk);
-  EXPECT_EQ(key, 0x123456u);
-  EXPECT_EQ(s.GetKeyColour(nullptr), kErrInvalidArg);
-}
-
-TEST(SurfaceAttributeTest, ClipRectIsNormalisedAndCut) {
+TEST(SurfaceClipTest, ClipRectIsNormalisedAndCut) {
   TestContext tc;
   Surface s(&tc.ctx);
   Rect out;
@@ -159,71 +144,130 @@ TEST(SurfaceAttributeTest, ClipRectIsNormalisedAndCut) {
   EXPECT_EQ(s.GetClipRect(&out), kErrNoPixels);
   ASSERT_EQ(s.Create(0, 20, 10), kOk);
   struct Row {
-    Rect in;
+    const Rect* in;
     Rect want;
   };
-  const Row rows[] = {
-      {{2, 3, 8, 9}, {2, 3, 8, 9}},
-      {{8, 9, 2, 3}, {2, 3, 8, 9}},         // reversed
-      {{-5, -5, 50, 50}, {0, 0, 20, 10}},   // larger than the surface
-      {{15, 2, 25, 4}, {15, 2, 20, 4}},
-  };
-  for (const Row& r : rows) {
-    ASSERT_EQ(s.SetClipRect(&r.in), kOk);
+  const Rect inside{2, 3, 8, 9}, reversed{8, 9, 2, 3}, larger{-5, -5, 50, 50}, right{15, 2, 25, 4};
+  for (const Row& r : {Row{&inside, {2, 3, 8, 9}}, Row{&reversed, {2, 3, 8, 9}},
+                       Row{&larger, {0, 0, 20, 10}}, Row{&right, {15, 2, 20, 4}},
+                       Row{nullptr, {0, 0, 20, 10}}}) {
+    ASSERT_EQ(s.SetClipRect(r.in), kOk);
     ASSERT_EQ(s.GetClipRect(&out), kOk);
-    EXPECT_EQ(out.left, r.want.left);
-    EXPECT_EQ(out.top, r.want.top);
-    EXPECT_EQ(out.right, r.want.right);
-    EXPECT_EQ(out.bottom, r.want.bottom);
+    EXPECT_EQ(std::vector<int32_t>({out.left, out.top, out.right, out.bottom}),
+              std::vector<int32_t>({r.want.left, r.want.top, r.want.right, r.want.bottom}));
   }
-  ASSERT_EQ(s.SetClipRect(nullptr), kOk);
-  ASSERT_EQ(s.GetClipRect(&out), kOk);
-  EXPECT_EQ(out.right, 20);
-  EXPECT_EQ(out.bottom, 10);
   EXPECT_EQ(s.GetClipRect(nullptr), kErrInvalidArg);
-  PixelDescription d;
-  ASSERT_EQ(s.LockPixels(&d), kOk);
+  s.AddFlags(kSurfaceLocked);
   EXPECT_EQ(s.SetClipRect(nullptr), kErrLocked);
   EXPECT_EQ(s.GetClipRect(&out), kErrLocked);
-  ASSERT_EQ(s.UnlockPixels(), kOk);
+  s.RemoveFlags(kSurfaceLocked);
+  tc.Turn(2);
+  EXPECT_EQ(s.SetClipRect(nullptr), kErrWrongDisplayState);
+  tc.Turn(1);
   tc.Close();
   EXPECT_EQ(s.SetClipRect(nullptr), kErrWrongDisplayState);
 }
 
-TEST(SurfaceAttributeTest, ClipOutsideTheSurfaceDrawsNothing) {
-  TestContext tc;
-  Surface s(&tc.ctx);
-  ASSERT_EQ(s.Create(kSurfaceClear, 20, 10), kOk);
-  const Rect away{30, 30, 40, 40};
-  ASSERT_EQ(s.SetClipRect(&away), kOk);
-  Surface src(&tc.ctx);
-  ASSERT_EQ(src.Create(0, 4, 4), kOk);
-  ASSERT_EQ(src.FillArea(nullptr, 0xFFFFFF, 0, nullptr), kOk);
-  EXPECT_EQ(s.FillArea(nullptr, 0xFFFFFF, 0, nullptr), kOk);
-  EXPECT_EQ(s.PlotLine(0, 0, 19, 9, 0xFFFFFF, 0), kOk);
-  EXPECT_EQ(s.BlitAt(0, 0, &src, nullptr, 0, nullptr), kOk);
-  EXPECT_EQ(s.BlitTransformed(nullptr, &src, nullptr, 0, nullptr), kOk);
-  for (uint16_t p : testing::RawBuffer(s)) ASSERT_EQ(p, 0);
+TEST(SurfaceClipTest, ClipThatMissesTheSurfaceDrawsNothing) {
+  // Set outside the surface, or left over from a larger size: the display
+  // re-lays out its back buffer at the exchanged size when the screen turns.
+  for (bool left_over : {false, true}) {
+    SCOPED_TRACE(left_over ? "left over" : "outside");
+    TestContext tc;
+    Surface t(&tc.ctx);
+    Surface s(&tc.ctx);
+    ASSERT_EQ(t.Create(kSurfaceClear, 20, 10), kOk);
+    ASSERT_EQ(s.Create(0, 4, 4), kOk);
+    ASSERT_EQ(s.FillArea(nullptr, 0xFFFFFF, 0, nullptr), kOk);
+    const Rect clip = left_over ? Rect{12, 2, 18, 8} : Rect{30, 30, 40, 40};
+    ASSERT_EQ(t.SetClipRect(&clip), kOk);
+    if (left_over) {
+      t.SetLogicalSize(10, 20);
+      t.LayOutOffscreen();
+      t.AddFlags(kSurfaceNoBoundsCheck);
+    }
+    EXPECT_EQ(t.FillArea(nullptr, 0xFFFFFF, 0, nullptr), kOk);
+    EXPECT_EQ(t.PlotLine(0, 0, 19, 9, 0xFFFFFF, 0), kOk);
+    EXPECT_EQ(t.PlotLine(0, 0, 9, 19, 0xFFFFFF, kLineAntiAliased), kOk);
+    EXPECT_EQ(t.BlitAt(0, 0, &s, nullptr, 0, nullptr), kOk);
+    EXPECT_EQ(t.BlitAt(12, 2, &s, nullptr, 0, nullptr), kOk);
+    EXPECT_EQ(t.BlitTransformed(nullptr, &s, nullptr, 0, nullptr), kOk);
+    for (uint16_t p : RawBuffer(t)) ASSERT_EQ(p, 0);
+  }
 }
 
-TEST(SurfaceAttributeTest, ClipLeftOverFromALargerSizeDrawsNothing) {
-  // The display re-lays out its back buffer at the exchanged size when the
-  // screen turns; a clip set before may then miss the surface.
-  TestContext tc;
-  Surface s(&tc.ctx);
-  ASSERT_EQ(s.Create(kSurfaceClear, 20, 10), kOk);
-  const Rect clip{12, 2, 18, 8};
-  ASSERT_EQ(s.SetClipRect(&clip), kOk);
-  s.SetLogicalSize(10, 20);
-  s.LayOutOffscreen();
-  s.AddFlags(kSurfaceNoBoundsCheck);
-  Surface src(&tc.ctx);
-  ASSERT_EQ(src.Create(0, 4, 4), kOk);
-  EXPECT_EQ(s.FillArea(nullptr, 0xFFFFFF, 0, nullptr), kOk);
-  EXPECT_EQ(s.PlotLine(0, 0, 9, 19, 0xFFFFFF, kLineAntiAliased), kOk);
-  EXPECT_EQ(s.BlitAt(12, 2, &src, nullptr, 0, nullptr), kOk);
-  EXPECT_EQ(s.BlitTransformed(nullptr, &src, nullptr, 0, nullptr), kOk);
-  for (uint16_t p : testing::RawBuffer(s)) ASSERT_EQ(p, 0);
+TEST(SurfaceChecksTest, DrawingChecksInOrderAndFailuresLeaveTheTarget) {
+  using testing::Scene;
+  static const uint32_t half = 128;
+  static const Effects fx;
+  static const Rect dest{0, 0, 4, 4};
+  // Fill, half fill, line, copy, keyed copy, multiply, transformed copy.
+  static ResultCode (*const ops[])(Scene&) = {
+      [](Scene& x) { return x.t.FillArea(nullptr, 0x0000FF, 0, nullptr); },
+      [](Scene& x) { return x.t.FillArea(nullptr, 0x0000FF, kFillOpacity, &half); },
+      [](Scene& x) { return x.t.PlotLine(0, 0, 3, 2, 0x0000FF, 0); },
+      [](Scene& x) { return x.t.BlitAt(0, 0, &x.s, nullptr, 0, nullptr); },
+      [](Scene& x) { return x.t.BlitAt(0, 0, &x.s, nullptr, kBlitColourKey, nullptr); },
+      [](Scene& x) { return x.t.BlitAt(0, 0, &x.s, nullptr, kBlitMultiply, &fx); },
+      [](Scene& x) { return x.t.BlitTransformed(&dest, &x.s, nullptr, 0, nullptr); },
+  };
+  struct Row {
+    const char* name;
+    void (*setup)(Scene&);
+    const char* want;  // per operation: '.' success, 'N' no pixels, 'L' locked,
+                       // 'R' read-only target, 'D' display closed, stale or not 5-6-5
+  };
+  const Row rows[] = {
+      {"target without pixels", [](Scene& x) { x.t.Create(0, 0, 0); }, "NNNNNNN"},
+      {"source without pixels", [](Scene& x) { x.s.Create(0, 0, 0); }, "...NNNN"},
+      {"target locked", [](Scene& x) { x.t.AddFlags(kSurfaceLocked); }, "LLLLLLL"},
+      {"source locked", [](Scene& x) { x.s.AddFlags(kSurfaceLocked); }, "...LLLL"},
+      {"read-only target", [](Scene& x) { x.t.Create(kSurfaceReadOnly, 4, 4); }, "RRRRRRR"},
+      {"read-only source", [](Scene& x) { x.s.Create(kSurfaceReadOnly, 4, 4); }, "......."},
+      {"locked before read-only",
+       [](Scene& x) { x.t.Create(kSurfaceReadOnly, 4, 4); x.t.AddFlags(kSurfaceLocked); },
+       "LLLLLLL"},
+      {"read-only before display closed",
+       [](Scene& x) { x.t.Create(kSurfaceReadOnly, 4, 4); x.tc.Close(); }, "RRRRRRR"},
+      {"display closed", [](Scene& x) { x.tc.Close(); }, "DDDDDDD"},
+      {"5-5-5 display", [](Scene& x) { x.tc.State().properties.format_flags = 0x60; }, ".DD.DDD"},
+      {"target made before the display turned",
+       [](Scene& x) { x.tc.Turn(2); x.s.Create(0, 4, 4); }, "DDDDDDD"},
+      {"source made before the display turned",
+       [](Scene& x) { x.tc.Turn(2); x.t.Create(0, 4, 4); }, "...DDDD"},
+      // Re-creating at the same size and flags is enough after a turn.
+      {"both re-made after the display turned",
+       [](Scene& x) { x.tc.Turn(2); x.t.Create(0, 4, 4); x.s.Create(0, 4, 4); }, "......."},
+  };
+  const auto code = [](char c) {
+    return c == 'N' ? kErrNoPixels : c == 'L' ? kErrLocked : c == 'R' ? kErrReadOnlyTarget
+                                          : c == 'D' ? kErrWrongDisplayState : kOk;
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Scene x;
+    ASSERT_EQ(x.t.Create(kSurfaceClear, 4, 4), kOk);
+    ASSERT_EQ(x.s.Create(kSurfaceClear, 4, 4), kOk);
+    r.setup(x);
+    for (size_t op = 0; op < std::size(ops); ++op) {
+      if (x.t.Pixels() != nullptr) std::fill_n(x.t.Pixels(), x.t.Layout().byte_size / 2, 0);
+      EXPECT_EQ(ops[op](x), code(r.want[op])) << "operation " << op;
+      if (r.want[op] == '.' || x.t.Pixels() == nullptr) continue;
+      for (uint16_t p : RawBuffer(x.t)) ASSERT_EQ(p, 0) << "operation " << op << " drew";
+    }
+  }
+}
+
+TEST(SurfaceChecksTest, PlainOperationsOnA555DisplayWriteTheTruncatedPixel) {
+  testing::Scene x(0x60);
+  ASSERT_EQ(x.t.Create(kSurfaceClear, 4, 4), kOk);
+  ASSERT_EQ(x.s.Create(0, 2, 2), kOk);
+  Put(x.s, 1, 1, 0x4321);
+  const Rect r{0, 0, 2, 2};
+  EXPECT_EQ(x.t.FillArea(&r, 0x0000FF, 0, nullptr), kOk);
+  EXPECT_EQ(x.t.BlitAt(1, 1, &x.s, nullptr, 0, nullptr), kOk);
+  EXPECT_EQ(Get(x.t, 0, 0), 0xF800);
+  EXPECT_EQ(Get(x.t, 2, 2), 0x4321);
 }
 
 TEST(SurfaceLockTest, LockAndUnlockStates) {
@@ -242,11 +286,6 @@ TEST(SurfaceLockTest, LockAndUnlockStates) {
   EXPECT_EQ(d.y_pitch, 8);
   EXPECT_EQ(d.pixels, s.Pixels());
   EXPECT_EQ(s.LockPixels(&d), kErrLocked);
-  // Locked surfaces refuse drawing, as target and as source.
-  Surface other(&tc.ctx);
-  ASSERT_EQ(other.Create(0, 4, 4), kOk);
-  EXPECT_EQ(s.FillArea(nullptr, 0, 0, nullptr), kErrLocked);
-  EXPECT_EQ(other.BlitAt(0, 0, &s, nullptr, 0, nullptr), kErrLocked);
   EXPECT_EQ(s.UnlockPixels(), kOk);
   tc.Close();
   EXPECT_EQ(s.LockPixels(&d), kErrWrongDisplayState);
@@ -268,44 +307,39 @@ TEST(SurfaceLockTest, FormatCodeFollowsTheDisplay) {
 }
 
 TEST(SurfaceDeviceContextTest, RoundTripCopiesLogicalPixels) {
-  for (int32_t o : testing::kOrientations) {
-    for (const auto& p : testing::kPitchSigns) {
-      SCOPED_TRACE(::testing::Message() << "o " << o << " pitch " << p.x_pitch << "," << p.y_pitch);
-      TestContext tc(o, p.x_pitch, p.y_pitch);
-      Surface s(&tc.ctx);
-      ASSERT_EQ(s.Create(kSurfaceClear, 5, 3), kOk);
-      for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 5; ++x) Put(s, x, y, static_cast<uint16_t>(100 + x + 10 * y));
-      const int bitmaps = platform::LiveBitmapCount();
-      platform::DcHandle dc = nullptr;
-      ASSERT_EQ(s.AcquireDeviceContext(&dc), kOk);
-      ASSERT_NE(dc, nullptr);
-      EXPECT_EQ(s.Flags() & kSurfaceLocked, kSurfaceLocked);
-      EXPECT_EQ(s.UnlockPixels(), kErrDeviceContextOut);
-      platform::BitmapHandle bmp = platform::SelectedBitmap(dc);
-      ASSERT_NE(bmp, nullptr);
-      const platform::BitmapInfo* info = platform::BitmapInfoOf(bmp);
-      EXPECT_EQ(info->header.width, 6);
-      EXPECT_EQ(info->header.height, -3);
-      EXPECT_EQ(info->header.image_size, 36u);
-      EXPECT_EQ(info->header.compression, platform::kCompressionBitfields);
-      EXPECT_EQ(info->masks[0], 0xF800u);
-      uint16_t* bits = platform::BitmapBits(bmp);
-      const int32_t stride = platform::BitmapStrideBytes(bmp) / 2;
-      for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 5; ++x) {
-          EXPECT_EQ(bits[y * stride + x], 100 + x + 10 * y);
-          bits[y * stride + x] = static_cast<uint16_t>(7000 + x * 3 + y);  // "GDI drawing"
-        }
-      EXPECT_EQ(s.ReleaseDeviceContext(nullptr), kErrInvalidArg);
-      EXPECT_EQ(s.ReleaseDeviceContext(dc), kOk);
-      EXPECT_EQ(platform::LiveBitmapCount(), bitmaps);
-      for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(Get(s, x, y), 7000 + x * 3 + y);
-      EXPECT_EQ(s.Flags() & kSurfaceLocked, 0u);
-      EXPECT_EQ(s.ReleaseDeviceContext(dc), kErrNotLocked);
-    }
-  }
+  testing::ForEachLayout([](TestContext& tc) {
+    Surface s(&tc.ctx);
+    ASSERT_EQ(s.Create(kSurfaceClear, 5, 3), kOk);
+    testing::PutIds(s, 100);
+    const int bitmaps = platform::LiveBitmapCount();
+    platform::DcHandle dc = nullptr;
+    ASSERT_EQ(s.AcquireDeviceContext(&dc), kOk);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(s.Flags() & kSurfaceLocked, kSurfaceLocked);
+    EXPECT_EQ(s.UnlockPixels(), kErrDeviceContextOut);
+    platform::BitmapHandle bmp = platform::SelectedBitmap(dc);
+    ASSERT_NE(bmp, nullptr);
+    const platform::BitmapInfo* info = platform::BitmapInfoOf(bmp);
+    EXPECT_EQ(info->header.width, 6);
+    EXPECT_EQ(info->header.height, -3);
+    EXPECT_EQ(info->header.image_size, 36u);
+    EXPECT_EQ(info->header.compression, platform::kCompressionBitfields);
+    EXPECT_EQ(info->masks[0], 0xF800u);
+    uint16_t* bits = platform::BitmapBits(bmp);
+    const int32_t stride = platform::BitmapStrideBytes(bmp) / 2;
+    for (int32_t y = 0; y < 3; ++y)
+      for (int32_t x = 0; x < 5; ++x) {
+        EXPECT_EQ(bits[y * stride + x], 100 + x + 5 * y);
+        bits[y * stride + x] = static_cast<uint16_t>(7000 + x * 3 + y);  // "GDI drawing"
+      }
+    EXPECT_EQ(s.ReleaseDeviceContext(nullptr), kErrInvalidArg);
+    EXPECT_EQ(s.ReleaseDeviceContext(dc), kOk);
+    EXPECT_EQ(platform::LiveBitmapCount(), bitmaps);
+    for (int32_t y = 0; y < 3; ++y)
+      for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(Get(s, x, y), 7000 + x * 3 + y);
+    EXPECT_EQ(s.Flags() & kSurfaceLocked, 0u);
+    EXPECT_EQ(s.ReleaseDeviceContext(dc), kErrNotLocked);
+  });
 }
 
 TEST(SurfaceDeviceContextTest, FailuresLeaveNothingBehind) {
@@ -324,38 +358,25 @@ TEST(SurfaceDeviceContextTest, FailuresLeaveNothingBehind) {
   EXPECT_EQ(platform::LiveBitmapCount(), bitmaps);
   EXPECT_EQ(platform::LiveDcCount(), dcs);
   EXPECT_EQ(s.Flags() & kSurfaceLocked, 0u);
-  // A context locks the surface; a second one is refused.
-  ASSERT_EQ(s.AcquireDeviceContext(&dc), kOk);
-  platform::DcHandle second = nullptr;
-  EXPECT_EQ(s.AcquireDeviceContext(&second), kErrLocked);
-  // Only the handed-out context may come back.
-  platform::DcHandle stranger = platform::CreateCompatibleDc(nullptr);
-  EXPECT_EQ(s.ReleaseDeviceContext(stranger), kErrInvalidArg);
-  platform::DeleteDc(stranger);
-  EXPECT_EQ(s.ReleaseDeviceContext(dc), kOk);
-}
-
-TEST(SurfaceDeviceContextTest, LockedByLockPixelsHasNoBitmapToRelease) {
-  TestContext tc;
-  Surface s(&tc.ctx);
-  ASSERT_EQ(s.Create(0, 4, 4), kOk);
+  // Locked by LockPixels there is no bitmap to give back.
   PixelDescription d;
   ASSERT_EQ(s.LockPixels(&d), kOk);
   platform::DcHandle stranger = platform::CreateCompatibleDc(nullptr);
   EXPECT_EQ(s.ReleaseDeviceContext(stranger), kErrNotLocked);
+  ASSERT_EQ(s.UnlockPixels(), kOk);
+  // A context locks the surface; a second one is refused, and only the
+  // handed-out context may come back.
+  ASSERT_EQ(s.AcquireDeviceContext(&dc), kOk);
+  platform::DcHandle second = nullptr;
+  EXPECT_EQ(s.AcquireDeviceContext(&second), kErrLocked);
+  EXPECT_EQ(s.ReleaseDeviceContext(stranger), kErrInvalidArg);
   platform::DeleteDc(stranger);
-  EXPECT_EQ(s.UnlockPixels(), kOk);
-}
-
-TEST(SurfaceDeviceContextTest, DestroyingASurfaceWithAContextOutFreesBoth) {
-  TestContext tc;
-  const int bitmaps = platform::LiveBitmapCount();
-  const int dcs = platform::LiveDcCount();
+  EXPECT_EQ(s.ReleaseDeviceContext(dc), kOk);
+  // Destroying a surface with a context out frees both.
   {
-    Surface s(&tc.ctx);
-    ASSERT_EQ(s.Create(0, 4, 4), kOk);
-    platform::DcHandle dc = nullptr;
-    ASSERT_EQ(s.AcquireDeviceContext(&dc), kOk);
+    Surface held(&tc.ctx);
+    ASSERT_EQ(held.Create(0, 4, 4), kOk);
+    ASSERT_EQ(held.AcquireDeviceContext(&dc), kOk);
   }
   EXPECT_EQ(platform::LiveBitmapCount(), bitmaps);
   EXPECT_EQ(platform::LiveDcCount(), dcs);
@@ -406,37 +427,6 @@ TEST(SurfaceVideoAccessTest, OnlyVideoMemorySurfacesSucceed) {
   tc.Close();
   EXPECT_EQ(s.BeginVideoAccess(), kErrWrongDisplayState);
   EXPECT_EQ(s.EndVideoAccess(), kOk);
-  s.RemoveFlags(kSurfaceVideoMemory);
-}
-
-TEST(SurfaceVideoAccessTest, VideoMemorySurfaceRecreatedAtSameSizeKeepsItsBuffer) {
-  TestContext tc;
-  Surface s(&tc.ctx);
-  ASSERT_EQ(s.Create(0, 4, 4), kOk);
-  s.SetFlags(kSurfaceVideoMemory);  // as if the display had made it in video memory
-  Put(s, 1, 1, 0x5555);
-  const uint16_t* buffer = s.Pixels();
-  ASSERT_EQ(s.Create(kSurfaceVideoMemory, 4, 4), kOk);
-  EXPECT_EQ(s.Pixels(), buffer);
-  EXPECT_EQ(Get(s, 1, 1), 0x5555);
-  ASSERT_EQ(s.Create(kSurfaceVideoMemory | kSurfaceClear, 4, 4), kOk);
-  EXPECT_EQ(Get(s, 1, 1), 0);
-  // Another size needs a new video-memory buffer, which is not available.
-  EXPECT_EQ(s.Create(kSurfaceVideoMemory, 6, 4), kErrMemoryClassUnavailable);
-  EXPECT_EQ(s.Pixels(), nullptr);
-}
-
-TEST(SurfaceReadOnlyTest, ReadOnlyTargetRefusesDrawingButServesAsSource) {
-  TestContext tc;
-  Surface ro(&tc.ctx);
-  ASSERT_EQ(ro.Create(kSurfaceReadOnly | kSurfaceClear, 4, 4), kOk);
-  Surface t(&tc.ctx);
-  ASSERT_EQ(t.Create(kSurfaceClear, 4, 4), kOk);
-  EXPECT_EQ(ro.FillArea(nullptr, 0, 0, nullptr), kErrReadOnlyTarget);
-  EXPECT_EQ(ro.PlotLine(0, 0, 1, 1, 0, 0), kErrReadOnlyTarget);
-  EXPECT_EQ(ro.BlitAt(0, 0, &t, nullptr, 0, nullptr), kErrReadOnlyTarget);
-  EXPECT_EQ(ro.BlitTransformed(nullptr, &t, nullptr, 0, nullptr), kErrReadOnlyTarget);
-  EXPECT_EQ(t.BlitAt(0, 0, &ro, nullptr, 0, nullptr), kOk);
 }
 
 }  // namespace

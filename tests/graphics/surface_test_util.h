@@ -1,13 +1,16 @@
 // Helpers for the surface, blit and font tests: a graphics context whose
 // display state is opened by hand (no Display object needed), logical pixel
-// access through the layout record, raw buffer snapshots, and seeded random
-// surfaces biased toward the values the loops treat specially.
+// access through the layout record, seeded random surfaces biased toward the
+// values the loops single out, per-channel reference blends, and a
+// before/after check that finds both wrong pixels and stray writes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "graphics/graphics_context.h"
@@ -39,9 +42,32 @@ class TestContext {
     s->system_orientation = 1;
   }
   void Close() { ctx.State()->open = 0; }
+  // The display turns: every surface laid out before is stale.
+  void Turn(int32_t orientation) { ctx.State()->current_orientation = orientation; }
   DisplayState& State() { return *ctx.State(); }
   GraphicsContext ctx;
 };
+
+// A context with a target t and a source s, neither created yet.
+struct Scene {
+  explicit Scene(uint32_t format = 0xA0) : tc(1, 2, 960, format) {}
+  TestContext tc;
+  Surface t{&tc.ctx};
+  Surface s{&tc.ctx};
+};
+
+// Runs body(context) once for every orientation and pitch-sign combination.
+template <class Body>
+void ForEachLayout(Body body) {
+  for (int32_t o : kOrientations) {
+    for (const PitchSigns& p : kPitchSigns) {
+      SCOPED_TRACE(::testing::Message() << "orientation " << o << " pitches " << p.x_pitch << ","
+                                        << p.y_pitch);
+      TestContext tc(o, p.x_pitch, p.y_pitch);
+      body(tc);
+    }
+  }
+}
 
 inline int64_t Index(const Surface& s, int32_t x, int32_t y) {
   const SurfaceLayout& l = s.Layout();
@@ -49,6 +75,13 @@ inline int64_t Index(const Surface& s, int32_t x, int32_t y) {
 }
 inline uint16_t Get(const Surface& s, int32_t x, int32_t y) { return s.Pixels()[Index(s, x, y)]; }
 inline void Put(Surface& s, int32_t x, int32_t y, uint16_t v) { s.Pixels()[Index(s, x, y)] = v; }
+
+// Gives every logical pixel its own value: base + x + y * width.
+inline void PutIds(Surface& s, uint16_t base = 1) {
+  for (int32_t y = 0; y < s.Height(); ++y)
+    for (int32_t x = 0; x < s.Width(); ++x)
+      Put(s, x, y, static_cast<uint16_t>(base + x + y * s.Width()));
+}
 
 // The colour whose truncation gives exactly pixel p.
 constexpr uint32_t PixelToColour(uint16_t p) {
@@ -69,13 +102,20 @@ inline uint16_t BiasedPixel(std::mt19937& rng, uint16_t key) {
   }
 }
 
-inline void FillRandom(Surface& s, std::mt19937& rng, uint16_t key) {
-  const size_t count = s.Layout().byte_size / 2;
-  for (size_t i = 0; i < count; ++i) s.Pixels()[i] = BiasedPixel(rng, key);
-}
-
 inline std::vector<uint16_t> RawBuffer(const Surface& s) {
   return std::vector<uint16_t>(s.Pixels(), s.Pixels() + s.Layout().byte_size / 2);
+}
+
+// Random number in [lo, hi].
+inline int32_t Between(std::mt19937& rng, int32_t lo, int32_t hi) {
+  return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1));
+}
+
+// Creates s at w x h with every buffer pixel (padding too) random.
+inline void MakeRandom(Surface& s, int32_t w, int32_t h, std::mt19937& rng, uint16_t key) {
+  ASSERT_EQ(s.Create(0, w, h), kOk);
+  const size_t count = s.Layout().byte_size / 2;
+  for (size_t i = 0; i < count; ++i) s.Pixels()[i] = BiasedPixel(rng, key);
 }
 
 // Logical pixels, row by row.
@@ -95,25 +135,41 @@ inline Grid Snapshot(const Surface& s) {
   return g;
 }
 
-// The raw buffer s would hold with its logical pixels set to g and every
-// other buffer pixel (padding) as in `raw`.
-inline std::vector<uint16_t> ExpectedRaw(const Surface& s, std::vector<uint16_t> raw, const Grid& g) {
-  for (int32_t y = 0; y < g.height; ++y)
-    for (int32_t x = 0; x < g.width; ++x) raw[static_cast<size_t>(Index(s, x, y))] = g.at(x, y);
-  return raw;
-}
+// Remembers a surface before an operation; the test edits `want` into what
+// the operation must leave, and Check compares every logical pixel and
+// (unless told not to) the untouched rest of the buffer, so stray writes
+// show too.
+struct Expected {
+  explicit Expected(const Surface& s) : raw(RawBuffer(s)), want(Snapshot(s)) {}
+  void Check(const Surface& s, bool padding = true) const {
+    const Grid got = Snapshot(s);
+    for (int32_t y = 0; y < want.height; ++y)
+      for (int32_t x = 0; x < want.width; ++x)
+        if (want.at(x, y) != got.at(x, y)) {
+          char buf[96];
+          std::snprintf(buf, sizeof buf, "(%d, %d): want %04x got %04x", x, y, want.at(x, y),
+                        got.at(x, y));
+          FAIL() << "first difference " << buf;
+        }
+    if (!padding) return;
+    std::vector<uint16_t> all = raw;
+    for (int32_t y = 0; y < want.height; ++y)
+      for (int32_t x = 0; x < want.width; ++x)
+        all[static_cast<size_t>(Index(s, x, y))] = want.at(x, y);
+    ASSERT_EQ(all, RawBuffer(s)) << "stray write";
+  }
+  std::vector<uint16_t> raw;
+  Grid want;
+};
 
-// First differing logical pixel, for messages.
-inline std::string FirstDifference(const Grid& want, const Grid& got) {
-  for (int32_t y = 0; y < want.height; ++y)
-    for (int32_t x = 0; x < want.width; ++x)
-      if (want.at(x, y) != got.at(x, y)) {
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "(%d, %d): want %04x got %04x", x, y, want.at(x, y),
-                      got.at(x, y));
-        return buf;
-      }
-  return "none";
+// Which logical pixels are not zero, one string per row ('#' set, '.' zero).
+inline std::vector<std::string> Lit(const Surface& s) {
+  std::vector<std::string> rows(static_cast<size_t>(s.Height()),
+                                std::string(static_cast<size_t>(s.Width()), '.'));
+  for (int32_t y = 0; y < s.Height(); ++y)
+    for (int32_t x = 0; x < s.Width(); ++x)
+      if (Get(s, x, y) != 0) rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+  return rows;
 }
 
 // Per-channel reference blends, written from the definitions.
@@ -134,6 +190,13 @@ inline uint16_t RefHalf(uint16_t s, uint16_t d) {
   const int g = ((s >> 6) & 31) + ((d >> 6) & 31);
   const int b = ((s & 31) >> 1) + ((d & 31) >> 1);
   return static_cast<uint16_t>((r << 11) | (g << 5) | b);
+}
+// What opacity o (0..255) makes of source s over destination d.
+inline uint16_t RefOpacity(uint16_t s, uint16_t d, uint32_t o) {
+  if (o == 255) return s;
+  if (o == 0) return d;
+  if (o == 128) return RefHalf(s, d);
+  return RefWeighted(s, d, static_cast<int>(o >> 3));
 }
 
 }  // namespace abacine::testing

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/platform.h"
 
@@ -22,100 +23,65 @@ class DeviceTest : public ::testing::Test {
   }
 };
 
-struct PitchRow {
-  int xSign, ySign;
-  int32_t width, height;
-  int32_t xPitch, yPitch;
-  uint32_t format;
-};
-
-TEST_F(DeviceTest, PitchSignsChooseRowOrColumnMemory) {
-  const PitchRow rows[] = {
-      {+1, +1, 240, 320, 2, 480, 0xA0},    {-1, -1, 240, 320, -2, -480, 0xA0},
-      {+1, -1, 240, 320, 640, -2, 0xA0},   {-1, +1, 240, 320, -640, 2, 0xA0},
-      {+1, +1, 640, 480, 2, 1280, 0xA8},   {-1, +1, 640, 480, -960, 2, 0xA8},
+// Writing each hardware pixel through the pitches and reading all back finds
+// overlaps and out-of-range addresses (the sanitizer build too).
+TEST_F(DeviceTest, PitchSignsChooseRowOrColumnMemoryAndEveryPixelIsDistinct) {
+  struct Row { int xSign, ySign; int32_t width, height; int32_t xPitch, yPitch; uint32_t format; };
+  const Row rows[] = {
+      {+1, +1, 240, 320, 2, 480, 0xA0},  {-1, -1, 240, 320, -2, -480, 0xA0}, {+1, -1, 240, 320, 640, -2, 0xA0},
+      {-1, +1, 240, 320, -640, 2, 0xA0}, {+1, +1, 640, 480, 2, 1280, 0xA8},  {-1, +1, 640, 480, -960, 2, 0xA8},
   };
-  for (const PitchRow& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.xSign << "," << r.ySign << " " << r.width << "x"
-                                    << r.height);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.xSign << "," << r.ySign << " " << r.width << "x" << r.height);
     const DeviceConfig c = DeviceConfig::WithPitchSigns(r.width, r.height, r.xSign, r.ySign);
-    EXPECT_EQ(c.xPitch, r.xPitch);
-    EXPECT_EQ(c.yPitch, r.yPitch);
-    EXPECT_EQ(c.formatFlags, r.format);
-  }
-}
-
-TEST_F(DeviceTest, EveryPixelOfEveryPitchLayoutIsDistinctMemory) {
-  // Writing each hardware pixel through the pitches and reading all back
-  // finds overlaps and out-of-range addresses (the sanitizer build too).
-  const int signs[4][2] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
-  for (const auto& s : signs) {
-    SCOPED_TRACE(testing::Message() << s[0] << "," << s[1]);
-    ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(24, 32, s[0], s[1])));
+    EXPECT_EQ(std::tie(c.xPitch, c.yPitch, c.formatFlags), std::tie(r.xPitch, r.yPitch, r.format));
+    ASSERT_TRUE(TheDevice().Reset(c));
     Device& d = TheDevice();
-    const DeviceConfig& c = d.Config();
-    for (int32_t y = 0; y < 32; ++y) {
-      for (int32_t x = 0; x < 24; ++x) {
-        const uint16_t v = static_cast<uint16_t>(y * 24 + x + 1);
+    for (int32_t y = 0; y < r.height; ++y) {
+      for (int32_t x = 0; x < r.width; ++x) {
+        const auto v = static_cast<uint16_t>(y * r.width + x + 1);
         std::memcpy(d.FrameBuffer() + x * c.xPitch + y * c.yPitch, &v, 2);
       }
     }
-    for (int32_t y = 0; y < 32; ++y) {
-      for (int32_t x = 0; x < 24; ++x) {
-        ASSERT_EQ(d.HardwarePixel(x, y), y * 24 + x + 1) << x << "," << y;
-      }
+    int wrong = 0;
+    for (int32_t y = 0; y < r.height; ++y) {
+      for (int32_t x = 0; x < r.width; ++x) wrong += d.HardwarePixel(x, y) != static_cast<uint16_t>(y * r.width + x + 1);
     }
+    EXPECT_EQ(wrong, 0);
   }
 }
 
 TEST_F(DeviceTest, ResetRefusesUnusableConfigurationsAndKeepsTheOldDevice) {
-  struct Row {
-    const char* name;
-    DeviceConfig config;
-  };
-  auto with = [](auto change) {
-    DeviceConfig c;
-    change(c);
-    return c;
-  };
+  struct Row { const char* name; void (*change)(DeviceConfig&); };
   const Row rows[] = {
-      {"zero width", with([](DeviceConfig& c) { c.width = 0; })},
-      {"negative height", with([](DeviceConfig& c) { c.height = -4; })},
-      {"too wide", with([](DeviceConfig& c) { c.width = 4096; })},
-      {"zero x pitch", with([](DeviceConfig& c) { c.xPitch = 0; })},
-      {"odd y pitch", with([](DeviceConfig& c) { c.yPitch = 961; })},
-      {"huge pitch", with([](DeviceConfig& c) { c.yPitch = 1 << 22; })},
-      {"above 64 MiB", with([](DeviceConfig& c) {
-         c.width = 2048;
-         c.height = 2048;
-         c.xPitch = 2;
-         c.yPitch = 1 << 16;
-       })},
+      {"zero width", [](DeviceConfig& c) { c.width = 0; }},
+      {"negative height", [](DeviceConfig& c) { c.height = -4; }},
+      {"too wide", [](DeviceConfig& c) { c.width = 4096; }}, {"zero x pitch", [](DeviceConfig& c) { c.xPitch = 0; }},
+      {"odd y pitch", [](DeviceConfig& c) { c.yPitch = 961; }},
+      {"huge pitch", [](DeviceConfig& c) { c.yPitch = 1 << 22; }},
+      {"above 64 MiB", [](DeviceConfig& c) { c.width = 2048, c.height = 2048, c.xPitch = 2, c.yPitch = 1 << 16; }},
   };
-  DeviceConfig good = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
-  ASSERT_TRUE(TheDevice().Reset(good));
+  ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_FALSE(TheDevice().Reset(r.config));
+    DeviceConfig c;
+    r.change(c);
+    EXPECT_FALSE(TheDevice().Reset(c));
     EXPECT_EQ(TheDevice().Config().width, 240);
     EXPECT_EQ(TheDevice().Config().yPitch, 480);
   }
 }
 
 TEST_F(DeviceTest, ScreenFollowsTheSystemOrientation) {
-  // Hardware 4 x 6; mark hardware pixel (X, Y) and find it on the screen.
-  struct Row {
-    int32_t value;
-    int32_t screenW, screenH;
-    int32_t hx, hy;  // hardware pixel
-    int32_t sx, sy;  // where the user sees it
-  };
+  // Hardware 4 x 6; mark hardware pixel (1, 2) and find it on the screen.
+  // sy: where the user sees it
+  struct Row { int32_t value; int32_t screenW, screenH; int32_t sx, sy; };
   const Row rows[] = {
-      {0, 4, 6, 1, 2, 1, 2},
-      {1, 6, 4, 1, 2, 3, 1},  // code 2: (X, Y) = (y, H0-1-x) -> x = H0-1-Y, y = X
-      {2, 4, 6, 1, 2, 2, 3},  // code 8: (W0-1-x, H0-1-y)
-      {4, 6, 4, 1, 2, 2, 2},  // code 4: (X, Y) = (W0-1-y, x) -> x = Y, y = W0-1-X
-      {3, 4, 6, 1, 2, 1, 2},  // unknown values show the hardware orientation
+      {0, 4, 6, 1, 2},
+      {1, 6, 4, 3, 1},  // code 2: (X, Y) = (y, H0-1-x) -> x = H0-1-Y, y = X
+      {2, 4, 6, 2, 3},  // code 8: (W0-1-x, H0-1-y)
+      {4, 6, 4, 2, 2},  // code 4: (X, Y) = (W0-1-y, x) -> x = Y, y = W0-1-X
+      {3, 4, 6, 1, 2},  // unknown values show the hardware orientation
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);
@@ -126,37 +92,31 @@ TEST_F(DeviceTest, ScreenFollowsTheSystemOrientation) {
     EXPECT_EQ(d.ScreenWidth(), r.screenW);
     EXPECT_EQ(d.ScreenHeight(), r.screenH);
     const uint16_t mark = 0xBEEF;
-    std::memcpy(d.FrameBuffer() + r.hx * c.xPitch + r.hy * c.yPitch, &mark, 2);
+    std::memcpy(d.FrameBuffer() + 1 * c.xPitch + 2 * c.yPitch, &mark, 2);
     EXPECT_EQ(d.ScreenPixel(r.sx, r.sy), mark);
     const std::vector<uint16_t> screen = d.ScreenPixels();
     ASSERT_EQ(screen.size(), size_t(r.screenW * r.screenH));
-    int found = 0;
-    for (uint16_t p : screen) found += p == mark;
-    EXPECT_EQ(found, 1);
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), mark), 1);
     // Screen writes land on the same hardware pixel.
     d.SetScreenPixel(r.sx, r.sy, 0x1234);
-    EXPECT_EQ(d.HardwarePixel(r.hx, r.hy), 0x1234);
+    EXPECT_EQ(d.HardwarePixel(1, 2), 0x1234);
   }
-}
-
-TEST_F(DeviceTest, PixelsOutsideThePanelReadZeroAndIgnoreWrites) {
-  Device& d = TheDevice();
-  const int32_t points[][2] = {{-1, 0}, {0, -1}, {480, 0}, {0, 640}, {INT32_MIN, INT32_MAX}};
-  for (const auto& p : points) {
-    SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
-    EXPECT_EQ(d.HardwarePixel(p[0], p[1]), 0);
-    d.SetScreenPixel(p[0], p[1], 0xFFFF);
-    EXPECT_EQ(d.ScreenPixel(p[0], p[1]), 0);
+  // Pixels outside the panel read zero and ignore writes.
+  ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
+  for (const auto& [x, y] : std::initializer_list<std::pair<int32_t, int32_t>>{
+           {-1, 0}, {0, -1}, {480, 0}, {0, 640}, {INT32_MIN, INT32_MAX}}) {
+    SCOPED_TRACE(testing::Message() << x << "," << y);
+    EXPECT_EQ(TheDevice().HardwarePixel(x, y), 0);
+    TheDevice().SetScreenPixel(x, y, 0xFFFF);
+    EXPECT_EQ(TheDevice().ScreenPixel(x, y), 0);
   }
 }
 
 TEST_F(DeviceTest, QuarterTurnCyclesAndTellsEveryWindow) {
-  WindowHandle w = CreateAppWindow(WindowDesc{u"C", u"T", false, {}}, [](auto...) { return intptr_t{0}; },
-                                   nullptr);
+  WindowHandle w = CreateAppWindow(WindowDesc{u"C", u"T", false, {}}, [](auto...) { return intptr_t{0}; }, nullptr);
   ASSERT_TRUE(IsWindow(w));
   ClearMessages();
-  const int32_t expected[] = {1, 2, 4, 0};
-  for (int32_t value : expected) {
+  for (int32_t value : {1, 2, 4, 0}) {
     TheDevice().RotateQuarter();
     EXPECT_EQ(TheDevice().Config().systemOrientation, value);
   }
@@ -164,23 +124,12 @@ TEST_F(DeviceTest, QuarterTurnCyclesAndTellsEveryWindow) {
   // Each turn: deactivate, then activate.
   ASSERT_EQ(PendingMessageCount(), 8u);
   Message m;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 8; ++i) {
     ASSERT_TRUE(PeekMessage(&m, true));
     EXPECT_EQ(m.id, kMsgActivate);
-    EXPECT_EQ(m.wParam, 0u);
-    ASSERT_TRUE(PeekMessage(&m, true));
-    EXPECT_EQ(m.wParam, 1u);
+    EXPECT_EQ(m.wParam, i % 2 == 0 ? 0u : 1u);
   }
   DestroyAppWindow(w);
-}
-
-TEST_F(DeviceTest, ShellBarPaintsTheTopRowsOnly) {
-  DeviceConfig c = DeviceConfig::WithPitchSigns(24, 32, 1, 1);
-  c.workAreaTop = 5;
-  ASSERT_TRUE(TheDevice().Reset(c));
-  EXPECT_NE(TheDevice().ScreenPixel(0, 4), 0);
-  EXPECT_EQ(TheDevice().ScreenPixel(0, 5), 0);
-  EXPECT_EQ(TheDevice().WorkAreaTop(), 5);
 }
 
 TEST_F(DeviceTest, RawFrameBufferEscape) {
@@ -190,14 +139,9 @@ TEST_F(DeviceTest, RawFrameBufferEscape) {
   ASSERT_TRUE(TheDevice().Reset(c));
   RawFrameBufferInfo info{};
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info), 1);
-  EXPECT_EQ(info.format, 2);
-  EXPECT_EQ(info.bitsPerPixel, 16);
+  EXPECT_EQ(std::tie(info.format, info.bitsPerPixel, info.xStride, info.yStride, info.width, info.height),
+            std::make_tuple(uint16_t{2}, uint16_t{16}, -640, 2, 240, 320));
   EXPECT_EQ(info.framePointer, TheDevice().FrameBuffer());
-  EXPECT_EQ(info.xStride, -640);
-  EXPECT_EQ(info.yStride, 2);
-  EXPECT_EQ(info.width, 240);
-  EXPECT_EQ(info.height, 320);
-
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info - 1), -1);
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, nullptr, sizeof info), -1);
   EXPECT_EQ(TheDevice().DriverEscape(0x20002, &info, sizeof info), 0);
@@ -211,23 +155,18 @@ TEST_F(DeviceTest, FixedAddressIsReachedOnlyOnTheFixedAddressDevice) {
   EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), TheDevice().FrameBuffer());
   EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress + 2), nullptr);
   EXPECT_EQ(TheDevice().FixedAddressMemory(0), nullptr);
-
   // Same OEM string, another panel: the memory is not where the address says.
   DeviceConfig other = DeviceConfig::FixedAddressDevice();
   other.xPitch = 2;
   other.yPitch = 480;
   ASSERT_TRUE(TheDevice().Reset(other));
   EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), nullptr);
-
   ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
   EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), nullptr);
 }
 
 TEST_F(DeviceTest, OemStringIsCutToTheBuffer) {
-  struct Row {
-    size_t chars;
-    std::u16string expected;
-  };
+  struct Row { size_t chars; std::u16string expected; };
   const Row rows[] = {{1, u""}, {5, u"Comp"}, {16, u"Compaq iPAQ H38"}, {200, u"Compaq iPAQ H3800"}};
   ASSERT_TRUE(TheDevice().Reset(DeviceConfig::FixedAddressDevice()));
   for (const Row& r : rows) {
@@ -253,14 +192,12 @@ TEST_F(DeviceTest, DisplayModeCall) {
   EXPECT_EQ(d.ChangeDisplaySettings(&read, kModeChangeTest), kModeChangeSuccessful);
   EXPECT_EQ(read.orientation, kSystemOrientation270);
   EXPECT_EQ(d.ChangeDisplaySettings(nullptr, kModeChangeTest), kModeChangeBadParam);
-
   DisplayModeRecord set{192, kModeFieldOrientation, kSystemOrientation90};
   EXPECT_EQ(d.ChangeDisplaySettings(&set, 0), kModeChangeSuccessful);
   EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
   DisplayModeRecord bad{192, kModeFieldOrientation, 3};
   EXPECT_EQ(d.ChangeDisplaySettings(&bad, 0), kModeChangeBadMode);
   EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
-
   c.orientationQuery = OrientationQuery::kFails;
   ASSERT_TRUE(d.Reset(c));
   EXPECT_NE(d.ChangeDisplaySettings(&query, kModeChangeTest), kModeChangeSuccessful);

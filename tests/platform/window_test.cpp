@@ -2,6 +2,8 @@
 // and the clock, as the framework uses them.
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -9,13 +11,6 @@
 
 namespace abacine::platform {
 namespace {
-
-struct Seen {
-  WindowHandle window;
-  uint32_t id;
-  uintptr_t wParam;
-  intptr_t lParam;
-};
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -32,71 +27,78 @@ class WindowTest : public ::testing::Test {
     TheDevice().Reset(DeviceConfig{});
   }
 
-  WindowHandle Make(const std::u16string& title = u"Abacine", Rect rect = {}) {
-    WindowDesc desc{u"Abacine WndCls", title, false, rect};
+  // Windows are named a, b, c... in the order they were made; the procedure
+  // notes every message it gets as "name id wParam" and answers 7.
+  WindowHandle Make(const std::u16string& title = u"Abacine") {
+    const char name = static_cast<char>('a' + made_.size());
     WindowHandle w = CreateAppWindow(
-        desc,
-        [this](WindowHandle h, uint32_t id, uintptr_t wp, intptr_t lp) {
-          seen_.push_back(Seen{h, id, wp, lp});
+        WindowDesc{u"Abacine WndCls", title, false, {}},
+        [this, name](WindowHandle, uint32_t id, uintptr_t wp, intptr_t lp) {
+          seen_.push_back(Describe(name, id, wp));
+          last_lparam_ = lp;
           return intptr_t{7};
         },
         &marker_);
     made_.push_back(w);
     return w;
   }
+  static std::string Describe(char name, uint32_t id, uintptr_t wp) {
+    std::ostringstream s;
+    s << name << " 0x" << std::hex << id << " " << std::dec << wp;
+    return s.str();
+  }
+  // Takes every queued message off the queue, described as the procedure
+  // notes them ('-' for thread messages).
+  std::vector<std::string> Take() {
+    std::vector<std::string> out;
+    for (Message m; PeekMessage(&m, true);) {
+      char name = '-';
+      for (size_t i = 0; i < made_.size(); ++i) name = made_[i] == m.window ? static_cast<char>('a' + i) : name;
+      out.push_back(Describe(name, m.id, m.wParam));
+    }
+    return out;
+  }
+  using Seen = std::vector<std::string>;
 
   int marker_ = 0;
-  std::vector<Seen> seen_;
+  intptr_t last_lparam_ = 0;
+  Seen seen_;
   std::vector<WindowHandle> made_;
 };
 
-TEST_F(WindowTest, CreateDeliversTheCreationParameterAndDestroyTheDestroyMessage) {
+TEST_F(WindowTest, CreateAndDestroyDeliverTheirMessagesAndHandlesStayInvalid) {
   WindowHandle w = Make();
   ASSERT_TRUE(IsWindow(w));
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].id, kMsgCreate);
-  EXPECT_EQ(seen_[0].lParam, reinterpret_cast<intptr_t>(&marker_));
+  EXPECT_EQ(seen_, Seen{"a 0x1 0"});
+  EXPECT_EQ(last_lparam_, reinterpret_cast<intptr_t>(&marker_));  // the creation parameter
   EXPECT_TRUE(DestroyAppWindow(w));
-  ASSERT_EQ(seen_.size(), 2u);
-  EXPECT_EQ(seen_[1].id, kMsgDestroy);
+  EXPECT_EQ(seen_, (Seen{"a 0x1 0", "a 0x2 0"}));
   EXPECT_FALSE(IsWindow(w));
   EXPECT_FALSE(DestroyAppWindow(w));
-}
-
-TEST_F(WindowTest, HandlesOfDestroyedWindowsStayInvalid) {
-  WindowHandle first = Make();
-  DestroyAppWindow(first);
-  for (int i = 0; i < 50; ++i) EXPECT_NE(Make(), first);
-  EXPECT_FALSE(IsWindow(first));
-  EXPECT_FALSE(PostMessage(first, 0x401, 0, 0));
-  EXPECT_EQ(SendMessage(first, 0x401, 0, 0), 0);
-}
-
-TEST_F(WindowTest, EmptyProcedureMakesNoWindow) {
-  EXPECT_EQ(CreateAppWindow(WindowDesc{}, WindowProc{}, nullptr), nullptr);
+  for (int i = 0; i < 50; ++i) EXPECT_NE(Make(), w);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessage(w, 0x401, 0, 0));
+  EXPECT_EQ(SendMessage(w, 0x401, 0, 0), 0);
+  EXPECT_EQ(CreateAppWindow(WindowDesc{}, WindowProc{}, nullptr), nullptr);  // no procedure
   EXPECT_FALSE(IsWindow(nullptr));
 }
 
-TEST_F(WindowTest, FindByClassAndTitle) {
+TEST_F(WindowTest, FindByClassAndTitleAndTheDefaultRectangle) {
+  DeviceConfig c = DeviceConfig::WithPitchSigns(24, 32, 1, 1);
+  c.workAreaTop = 4;
+  ASSERT_TRUE(TheDevice().Reset(c));
   WindowHandle a = Make(u"Abacine");
   Make(u"Other");
   EXPECT_EQ(FindAppWindow(u"Abacine WndCls", u"Abacine"), a);
   EXPECT_EQ(FindAppWindow(u"Abacine WndCls", u"abacine"), nullptr);
   EXPECT_EQ(FindAppWindow(u"Other WndCls", u"Abacine"), nullptr);
-}
-
-TEST_F(WindowTest, DefaultRectangleIsTheScreenBelowTheShellBar) {
-  DeviceConfig c = DeviceConfig::WithPitchSigns(24, 32, 1, 1);
-  c.workAreaTop = 4;
-  ASSERT_TRUE(TheDevice().Reset(c));
-  WindowHandle w = Make();
   Rect r;
-  ASSERT_TRUE(GetWindowRect(w, &r));
-  EXPECT_EQ(r, (Rect{0, 4, 24, 32}));
-  ASSERT_TRUE(MoveAppWindow(w, Rect{1, 2, 3, 4}));
-  ASSERT_TRUE(GetWindowRect(w, &r));
+  ASSERT_TRUE(GetWindowRect(a, &r));
+  EXPECT_EQ(r, (Rect{0, 4, 24, 32}));  // the screen below the shell bar
+  ASSERT_TRUE(MoveAppWindow(a, Rect{1, 2, 3, 4}));
+  ASSERT_TRUE(GetWindowRect(a, &r));
   EXPECT_EQ(r, (Rect{1, 2, 3, 4}));
-  EXPECT_FALSE(GetWindowRect(w, nullptr));
+  EXPECT_FALSE(GetWindowRect(a, nullptr));
 }
 
 TEST_F(WindowTest, MessagesArriveInOrderAndDispatchReachesTheProcedure) {
@@ -106,7 +108,6 @@ TEST_F(WindowTest, MessagesArriveInOrderAndDispatchReachesTheProcedure) {
   ASSERT_TRUE(PostMessage(w, kMsgStylusDown, 1, PackPoint(3, 4)));
   PostQuitMessage(5);
   EXPECT_EQ(PendingMessageCount(), 3u);
-
   Message m;
   ASSERT_TRUE(PeekMessage(&m, false));  // look without taking
   EXPECT_EQ(m.id, kMsgKeyDown);
@@ -114,38 +115,26 @@ TEST_F(WindowTest, MessagesArriveInOrderAndDispatchReachesTheProcedure) {
   ASSERT_TRUE(PeekMessage(&m, true));
   EXPECT_EQ(DispatchMessage(m), 7);
   ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.id, kMsgStylusDown);
   DispatchMessage(m);
+  EXPECT_EQ(last_lparam_, PackPoint(3, 4));
   ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.id, kMsgQuit);
   EXPECT_EQ(m.window, nullptr);
-  EXPECT_EQ(m.wParam, 5u);
   EXPECT_EQ(DispatchMessage(m), 0);  // thread messages go nowhere
+  EXPECT_EQ(Describe('-', m.id, m.wParam), "- 0x12 5");
   EXPECT_FALSE(PeekMessage(&m, true));
-
-  ASSERT_EQ(seen_.size(), 2u);
-  EXPECT_EQ(seen_[0].id, kMsgKeyDown);
-  EXPECT_EQ(seen_[0].wParam, uintptr_t{'A'});
-  EXPECT_EQ(seen_[1].id, kMsgStylusDown);
+  EXPECT_EQ(seen_, (Seen{"a 0x100 65", "a 0x201 1"}));
 }
 
-TEST_F(WindowTest, QueuedMessagesOfADestroyedWindowAreDropped) {
+TEST_F(WindowTest, DestroyingAWindowDropsItsQueuedMessagesEvenFromItsOwnProcedure) {
   WindowHandle a = Make();
-  WindowHandle b = Make();
+  Make();
   PostMessage(a, 0x401, 0, 0);
-  PostMessage(b, 0x401, 1, 0);
+  PostMessage(made_[1], 0x401, 1, 0);
   PostMessage(a, 0x401, 2, 0);
   DestroyAppWindow(a);
-  Message m;
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.window, b);
-  EXPECT_FALSE(PeekMessage(&m, true));
-}
-
-TEST_F(WindowTest, ProcedureMayDestroyItsWindowWhileHandlingAMessage) {
-  WindowHandle self = nullptr;
+  EXPECT_EQ(Take(), Seen{"b 0x401 1"});
   int calls = 0;
-  self = CreateAppWindow(
+  WindowHandle self = CreateAppWindow(
       WindowDesc{u"X", u"Y", false, {}},
       [&](WindowHandle h, uint32_t id, uintptr_t, intptr_t) {
         ++calls;
@@ -159,43 +148,40 @@ TEST_F(WindowTest, ProcedureMayDestroyItsWindowWhileHandlingAMessage) {
   EXPECT_EQ(calls, 3);  // create, 0x401, destroy
 }
 
-TEST_F(WindowTest, StylusPointsPackAsSigned16BitHalves) {
-  const int32_t points[][2] = {{0, 0}, {239, 319}, {-1, -1}, {-32768, 32767}, {640, -5}};
-  for (const auto& p : points) {
-    SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
-    const intptr_t l = PackPoint(p[0], p[1]);
-    EXPECT_EQ(PointX(l), p[0]);
-    EXPECT_EQ(PointY(l), p[1]);
+TEST_F(WindowTest, MessageParametersPackAndUnpack) {
+  for (const auto& [x, y] : std::initializer_list<std::pair<int32_t, int32_t>>{
+           {0, 0}, {239, 319}, {-1, -1}, {-32768, 32767}, {640, -5}}) {
+    SCOPED_TRACE(testing::Message() << x << "," << y);
+    EXPECT_EQ(PointX(PackPoint(x, y)), x);  // signed 16-bit halves
+    EXPECT_EQ(PointY(PackPoint(x, y)), y);
   }
   EXPECT_EQ(PackPoint(3, 4), 0x00040003);
-}
-
-TEST_F(WindowTest, KeyMessageBits) {
-  struct Row {
-    bool down, repeat;
-    uint32_t bits;
-  };
-  const Row rows[] = {{true, false, 0x00000001u},
-                      {true, true, 0x40000001u},
-                      {false, false, 0xC0000001u},
-                      {false, true, 0xC0000001u}};
-  for (const Row& r : rows) {
+  struct Row { bool down, repeat; uint32_t bits; };
+  for (const Row& r : {Row{true, false, 0x00000001u}, Row{true, true, 0x40000001u}, Row{false, false, 0xC0000001u},
+                       Row{false, true, 0xC0000001u}}) {
     SCOPED_TRACE(testing::Message() << r.down << r.repeat);
-    const intptr_t l = KeyLParam(r.down, r.repeat);
-    EXPECT_EQ(static_cast<uint32_t>(l), r.bits);
-    EXPECT_EQ(IsAutoRepeat(l), r.repeat || !r.down);
+    EXPECT_EQ(static_cast<uint32_t>(KeyLParam(r.down, r.repeat)), r.bits);
+    EXPECT_EQ(IsAutoRepeat(KeyLParam(r.down, r.repeat)), r.repeat || !r.down);
   }
 }
 
 TEST_F(WindowTest, InjectedKeysUpdateKeyStateAndLockKeysToggle) {
   WindowHandle w = Make();
+  ClearMessages();
   EXPECT_EQ(GetKeyState(kVkShift), 0);
   ASSERT_TRUE(InjectKey(w, kVkShift, true));
   EXPECT_EQ(static_cast<uint16_t>(GetKeyState(kVkShift)), 0x8000);
   ASSERT_TRUE(InjectKey(w, kVkShift, true, true));  // auto-repeat
   ASSERT_TRUE(InjectKey(w, kVkShift, false));
   EXPECT_EQ(GetKeyState(kVkShift), 0);
-
+  Message m;
+  for (const bool repeat : {false, true}) {
+    ASSERT_TRUE(PeekMessage(&m, true));
+    EXPECT_EQ(m.id, kMsgKeyDown);
+    EXPECT_EQ(IsAutoRepeat(m.lParam), repeat);
+  }
+  ASSERT_TRUE(PeekMessage(&m, true));
+  EXPECT_EQ(m.id, kMsgKeyUp);
   InjectKey(w, kVkNumLock, true);
   EXPECT_EQ(static_cast<uint16_t>(GetKeyState(kVkNumLock)), 0x8001);
   InjectKey(w, kVkNumLock, true, true);  // held: no second toggle
@@ -204,34 +190,19 @@ TEST_F(WindowTest, InjectedKeysUpdateKeyStateAndLockKeysToggle) {
   InjectKey(w, kVkNumLock, true);
   InjectKey(w, kVkNumLock, false);
   EXPECT_EQ(GetKeyState(kVkNumLock), 0);
-
-  Message m;
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.id, kMsgKeyDown);
-  EXPECT_FALSE(IsAutoRepeat(m.lParam));
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_TRUE(IsAutoRepeat(m.lParam));
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.id, kMsgKeyUp);
-
   EXPECT_FALSE(InjectKey(w, 256, true));
   EXPECT_FALSE(InjectKey(w, -1, true));
   EXPECT_EQ(GetKeyState(300), 0);
   EXPECT_EQ(GetKeyState(-3), 0);
-}
-
-TEST_F(WindowTest, InjectedStylusMessages) {
-  WindowHandle w = Make();
+  // The stylus: down and up only, with signed coordinates.
   ClearMessages();
   EXPECT_TRUE(InjectStylus(w, kMsgStylusDown, 5, -2));
   EXPECT_TRUE(InjectStylus(w, kMsgStylusUp, 5, 6));
   EXPECT_FALSE(InjectStylus(w, kMsgKeyDown, 5, 6));
-  Message m;
   ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.wParam, 1u);
+  EXPECT_EQ(Describe('a', m.id, m.wParam), "a 0x201 1");
   EXPECT_EQ(PointY(m.lParam), -2);
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.wParam, 0u);
+  EXPECT_EQ(Take(), Seen{"a 0x202 0"});
 }
 
 TEST_F(WindowTest, ForegroundChangesArriveAsActivationMessages) {
@@ -242,17 +213,7 @@ TEST_F(WindowTest, ForegroundChangesArriveAsActivationMessages) {
   ASSERT_TRUE(SetForegroundWindow(a));  // already in front: nothing new
   ASSERT_TRUE(SetForegroundWindow(b));
   EXPECT_EQ(ForegroundWindow(), b);
-  Message m;
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.window, a);
-  EXPECT_EQ(m.wParam, 1u);
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.window, a);
-  EXPECT_EQ(m.wParam, 0u);
-  ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(m.window, b);
-  EXPECT_EQ(m.wParam, 1u);
-  EXPECT_FALSE(PeekMessage(&m, true));
+  EXPECT_EQ(Take(), (Seen{"a 0x6 1", "a 0x6 0", "b 0x6 1"}));
   DestroyAppWindow(b);
   EXPECT_EQ(ForegroundWindow(), nullptr);
 }
@@ -273,9 +234,7 @@ TEST_F(WindowTest, CopyToWindowLandsBelowTheShellBarAndIsClipped) {
   // Client (0, 0) is screen (0, 2); source column 1 lands there (x offset -1).
   EXPECT_EQ(TheDevice().ScreenPixel(0, 2), 0x0002);
   EXPECT_EQ(TheDevice().ScreenPixel(7, 9), 0x0709);
-  // The shell bar is not written.
-  EXPECT_NE(TheDevice().ScreenPixel(0, 1), 0x0001);
-
+  EXPECT_NE(TheDevice().ScreenPixel(0, 1), 0x0001);  // the shell bar is not written
   EXPECT_FALSE(CopyToWindow(w, 0, 0, 1, 1, nullptr, 2));
   EXPECT_FALSE(CopyToWindow(w, 0, 0, -1, 1, src.data(), 22));
   EXPECT_FALSE(CopyToWindow(nullptr, 0, 0, 1, 1, src.data(), 22));
@@ -293,12 +252,10 @@ TEST_F(WindowTest, BlitToWindowCopiesTheSelectedBitmapAndNothingBeyondIt) {
   void* bits = nullptr;
   BitmapHandle bitmap = CreateDibSection(&info, &bits);
   ASSERT_NE(bitmap, nullptr);
-  auto* pixels = static_cast<uint16_t*>(bits);
-  for (int i = 0; i < 8; ++i) pixels[i] = static_cast<uint16_t>(0xA0 + i);
+  for (int i = 0; i < 8; ++i) static_cast<uint16_t*>(bits)[i] = static_cast<uint16_t>(0xA0 + i);
   DcHandle dc = CreateCompatibleDc(nullptr);
   ASSERT_NE(dc, nullptr);
   SelectBitmap(dc, bitmap);
-
   // Ask for more than the bitmap holds, from a negative source corner.
   ASSERT_TRUE(BlitToWindow(w, 5, 5, 24, 32, dc, -1, 0, kRasterSourceCopy));
   EXPECT_EQ(TheDevice().ScreenPixel(6, 5), 0xA0);
@@ -306,7 +263,6 @@ TEST_F(WindowTest, BlitToWindowCopiesTheSelectedBitmapAndNothingBeyondIt) {
   EXPECT_EQ(TheDevice().ScreenPixel(10, 6), 0);
   EXPECT_EQ(TheDevice().ScreenPixel(6, 7), 0);
   EXPECT_EQ(TheDevice().ScreenPixel(5, 5), 0);
-
   EXPECT_FALSE(BlitToWindow(w, 0, 0, 4, 2, dc, 0, 0, 0x00EE0086));
   DcHandle empty = CreateCompatibleDc(nullptr);
   EXPECT_FALSE(BlitToWindow(w, 0, 0, 4, 2, empty, 0, 0, kRasterSourceCopy));
@@ -315,17 +271,13 @@ TEST_F(WindowTest, BlitToWindowCopiesTheSelectedBitmapAndNothingBeyondIt) {
   DeleteBitmap(bitmap);
 }
 
-TEST_F(WindowTest, WaitMessageReturnsAfterTheTimeoutWithAManualClock) {
+TEST_F(WindowTest, WaitMessageAndMessageBoxes) {
   ManualClock clock(1000);
   ScopedClock use(&clock);
   EXPECT_FALSE(WaitMessage(250));
   EXPECT_GE(clock.TickCount(), 1250u);
-  WindowHandle w = Make();
-  PostMessage(w, 0x401, 0, 0);
+  PostMessage(Make(), 0x401, 0, 0);
   EXPECT_TRUE(WaitMessage(250));
-}
-
-TEST_F(WindowTest, MessageBoxesAreRecorded) {
   ShowMessageBox(nullptr, u"Could not open display.", u"Error", kMessageBoxStopForeground);
   ASSERT_EQ(ShownMessageBoxes().size(), 1u);
   EXPECT_EQ(ShownMessageBoxes()[0].text, u"Could not open display.");

@@ -1,0 +1,38 @@
+// Reading back the PNG files the platform and the demo write, and temporary
+// file names for them.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace abacine::png_test {
+
+struct Image {
+  bool ok = false;
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> rgb;  // 8 bits a channel, row by row
+};
+
+inline Image ReadPng(const std::string& path) {
+  Image out;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
+  image.format = PNG_FORMAT_RGB;
+  out.rgb.resize(PNG_IMAGE_SIZE(image));
+  out.ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+  out.width = image.width;
+  out.height = image.height;
+  return out;
+}
+
+inline std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + "abacine_" + std::to_string(getpid()) + "_" + name;
+}
+
+}  // namespace abacine::png_test
