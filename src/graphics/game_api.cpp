@@ -57,18 +57,18 @@ ResultCode GameApiLibrary::Load() {
   // Every entry point must be there: a library that lacks one is not the
   // Game API, and nothing may ever be called through a pointer not found.
   bool all = true;
-  all = Resolve(library_, 0, &openDisplay_) && all;
-  all = Resolve(library_, 1, &closeDisplay_) && all;
-  all = Resolve(library_, 2, &beginDraw_) && all;
-  all = Resolve(library_, 3, &endDraw_) && all;
-  all = Resolve(library_, 4, &openInput_) && all;
-  all = Resolve(library_, 5, &closeInput_) && all;
-  all = Resolve(library_, 6, &getDisplayProperties_) && all;
-  all = Resolve(library_, 7, &getDefaultKeys_) && all;
-  all = Resolve(library_, 8, &suspend_) && all;
-  all = Resolve(library_, 9, &resume_) && all;
-  all = Resolve(library_, 10, &setViewport_) && all;
-  all = Resolve(library_, 11, &isDisplayDramBuffer_) && all;
+  all = Resolve(library_, 0, &entry_.openDisplay) && all;
+  all = Resolve(library_, 1, &entry_.closeDisplay) && all;
+  all = Resolve(library_, 2, &entry_.beginDraw) && all;
+  all = Resolve(library_, 3, &entry_.endDraw) && all;
+  all = Resolve(library_, 4, &entry_.openInput) && all;
+  all = Resolve(library_, 5, &entry_.closeInput) && all;
+  all = Resolve(library_, 6, &entry_.getDisplayProperties) && all;
+  all = Resolve(library_, 7, &entry_.getDefaultKeys) && all;
+  all = Resolve(library_, 8, &entry_.suspend) && all;
+  all = Resolve(library_, 9, &entry_.resume) && all;
+  all = Resolve(library_, 10, &entry_.setViewport) && all;
+  all = Resolve(library_, 11, &entry_.isDisplayDramBuffer) && all;
   if (!all) {
     Unload();
     return kErrGameApiMissing;
@@ -79,43 +79,32 @@ ResultCode GameApiLibrary::Load() {
 
 void GameApiLibrary::Unload() {
   loaded_ = false;
-  openDisplay_ = nullptr;
-  closeDisplay_ = nullptr;
-  beginDraw_ = nullptr;
-  endDraw_ = nullptr;
-  openInput_ = nullptr;
-  closeInput_ = nullptr;
-  getDisplayProperties_ = nullptr;
-  getDefaultKeys_ = nullptr;
-  suspend_ = nullptr;
-  resume_ = nullptr;
-  setViewport_ = nullptr;
-  isDisplayDramBuffer_ = nullptr;
+  entry_ = {};
   platform::CloseLibrary(library_);
   library_ = nullptr;
 }
 
 int GameApiLibrary::OpenDisplay(platform::WindowHandle window, uint32_t flags) {
-  return loaded_ ? openDisplay_(platform::WindowToOpaque(window), flags) : 0;
+  return loaded_ ? entry_.openDisplay(platform::WindowToOpaque(window), flags) : 0;
 }
-int GameApiLibrary::CloseDisplay() { return loaded_ ? closeDisplay_() : 0; }
-void* GameApiLibrary::BeginDraw() { return loaded_ ? beginDraw_() : nullptr; }
-int GameApiLibrary::EndDraw() { return loaded_ ? endDraw_() : 0; }
-int GameApiLibrary::OpenInput() { return loaded_ ? openInput_() : 0; }
-int GameApiLibrary::CloseInput() { return loaded_ ? closeInput_() : 0; }
+int GameApiLibrary::CloseDisplay() { return loaded_ ? entry_.closeDisplay() : 0; }
+void* GameApiLibrary::BeginDraw() { return loaded_ ? entry_.beginDraw() : nullptr; }
+int GameApiLibrary::EndDraw() { return loaded_ ? entry_.endDraw() : 0; }
+int GameApiLibrary::OpenInput() { return loaded_ ? entry_.openInput() : 0; }
+int GameApiLibrary::CloseInput() { return loaded_ ? entry_.closeInput() : 0; }
 GXDisplayProperties GameApiLibrary::GetDisplayProperties() {
-  return loaded_ ? getDisplayProperties_() : GXDisplayProperties{};
+  return loaded_ ? entry_.getDisplayProperties() : GXDisplayProperties{};
 }
 GXKeyList GameApiLibrary::GetDefaultKeys(int options) {
-  return loaded_ ? getDefaultKeys_(options) : GXKeyList{};
+  return loaded_ ? entry_.getDefaultKeys(options) : GXKeyList{};
 }
-int GameApiLibrary::Suspend() { return loaded_ ? suspend_() : 0; }
-int GameApiLibrary::Resume() { return loaded_ ? resume_() : 0; }
+int GameApiLibrary::Suspend() { return loaded_ ? entry_.suspend() : 0; }
+int GameApiLibrary::Resume() { return loaded_ ? entry_.resume() : 0; }
 int GameApiLibrary::SetViewport(uint32_t top, uint32_t height, uint32_t reserved1,
                                 uint32_t reserved2) {
-  return loaded_ ? setViewport_(top, height, reserved1, reserved2) : 0;
+  return loaded_ ? entry_.setViewport(top, height, reserved1, reserved2) : 0;
 }
-int GameApiLibrary::IsDisplayDramBuffer() { return loaded_ ? isDisplayDramBuffer_() : 0; }
+int GameApiLibrary::IsDisplayDramBuffer() { return loaded_ ? entry_.isDisplayDramBuffer() : 0; }
 
 ResultCode LoadGameApi() { return GameApiLibrary::Instance().Load(); }
 

@@ -74,18 +74,22 @@ class GameApiLibrary {
   platform::Library* library_ = nullptr;
   bool loaded_ = false;
 
-  GXOpenDisplayFn openDisplay_ = nullptr;
-  GXCloseDisplayFn closeDisplay_ = nullptr;
-  GXBeginDrawFn beginDraw_ = nullptr;
-  GXEndDrawFn endDraw_ = nullptr;
-  GXOpenInputFn openInput_ = nullptr;
-  GXCloseInputFn closeInput_ = nullptr;
-  GXGetDisplayPropertiesFn getDisplayProperties_ = nullptr;
-  GXGetDefaultKeysFn getDefaultKeys_ = nullptr;
-  GXSuspendFn suspend_ = nullptr;
-  GXResumeFn resume_ = nullptr;
-  GXSetViewportFn setViewport_ = nullptr;
-  GXIsDisplayDRAMBufferFn isDisplayDramBuffer_ = nullptr;
+  // The twelve entry points as looked up; all null while not loaded.
+  struct EntryPoints {
+    GXOpenDisplayFn openDisplay = nullptr;
+    GXCloseDisplayFn closeDisplay = nullptr;
+    GXBeginDrawFn beginDraw = nullptr;
+    GXEndDrawFn endDraw = nullptr;
+    GXOpenInputFn openInput = nullptr;
+    GXCloseInputFn closeInput = nullptr;
+    GXGetDisplayPropertiesFn getDisplayProperties = nullptr;
+    GXGetDefaultKeysFn getDefaultKeys = nullptr;
+    GXSuspendFn suspend = nullptr;
+    GXResumeFn resume = nullptr;
+    GXSetViewportFn setViewport = nullptr;
+    GXIsDisplayDRAMBufferFn isDisplayDramBuffer = nullptr;
+  };
+  EntryPoints entry_;
 };
 
 // Loads the Game API library (GameApiLibrary::Instance().Load()).

@@ -68,28 +68,22 @@ bool ClipSegment(const Box& c, Point& a, Point& b) {
 // `toward` is the step one pixel toward b.x, `down` one row down.
 void DrawBresenham(uint16_t* p, ptrdiff_t toward, ptrdiff_t down, int64_t dx, int64_t dy,
                    uint16_t colour) {
-  if (dx < dy) {
-    int64_t e = 2 * dx - dy;
-    for (int64_t k = 0; k < dy; ++k) {
-      *p = colour;
-      p += down;
-      if (e >= 0) {
-        p += toward;
-        e -= 2 * dy;
-      }
-      e += 2 * dx;
+  // Walk the longer axis one pixel a step; the shorter one advances when the
+  // error term turns non-negative.
+  const bool steep = dx < dy;
+  const ptrdiff_t major = steep ? down : toward;
+  const ptrdiff_t minor = steep ? toward : down;
+  const int64_t length = steep ? dy : dx;
+  const int64_t rise = steep ? dx : dy;
+  int64_t e = 2 * rise - length;
+  for (int64_t k = 0; k < length; ++k) {
+    *p = colour;
+    p += major;
+    if (e >= 0) {
+      p += minor;
+      e -= 2 * length;
     }
-  } else {
-    int64_t e = 2 * dy - dx;
-    for (int64_t k = 0; k < dx; ++k) {
-      *p = colour;
-      p += toward;
-      if (e >= 0) {
-        p += down;
-        e -= 2 * dx;
-      }
-      e += 2 * dy;
-    }
+    e += 2 * rise;
   }
   *p = colour;
 }
