@@ -13,7 +13,7 @@
 
 #include "engine/interpreter.h"
 #include "numeric/format.h"
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "engine/interpreter.h"
 #include "engine/parser.h"
 #include "numeric/format.h"
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "engine/builtin_table.h"
 #include "engine/builtins.h"
-#include "engine/signs.h"
+#include "text/signs.h"
 #include "numeric/constants.h"
 #include "numeric/gamma.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/builtin_table.h"
-#include "engine/signs.h"
+#include "text/signs.h"
 
 namespace abacine {
 namespace {

@@ -12,9 +12,9 @@
 
 #include "engine/angle_mode.h"
 #include "engine/interpreter.h"
-#include "eval/sign_text.h"
+#include "text/sign_text.h"
 #include "numeric/format.h"
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 #ifndef ABACINE_VERSION
 #define ABACINE_VERSION "unknown"

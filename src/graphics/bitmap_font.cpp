@@ -6,7 +6,7 @@
 #include <new>
 
 #include "graphics/surface_internal.h"
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 namespace abacine {
 

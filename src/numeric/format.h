@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 namespace abacine {
 

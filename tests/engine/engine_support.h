@@ -15,7 +15,7 @@
 #include "engine/builtin_table.h"
 #include "engine/interpreter.h"
 #include "engine/parser.h"
-#include "engine/signs.h"
+#include "text/signs.h"
 
 namespace abacine::test {
 

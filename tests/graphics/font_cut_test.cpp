@@ -8,7 +8,7 @@
 
 #include "graphics/bitmap_font.h"
 #include "surface_test_util.h"
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 namespace abacine {
 namespace {

@@ -1,4 +1,4 @@
-#include "eval/sign_text.h"
+#include "text/sign_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "eval/sign_text.h"
+#include "text/sign_text.h"
 
 #include <cstdint>
 
-#include "engine/signs.h"
+#include "text/signs.h"
 
 namespace abacine {
 namespace {

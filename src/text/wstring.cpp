@@ -1,4 +1,4 @@
-#include "ui/wstring.h"
+#include "text/wstring.h"
 
 #include <algorithm>
 #include <cstdio>
