@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "text/hex.h"
+
 namespace abacine {
 namespace {
 
@@ -35,18 +37,6 @@ intptr_t StaticWindowProc(platform::WindowHandle window, uint32_t message, uintp
   if (message == platform::kMsgCreate) g_app = reinterpret_cast<AppFramework*>(lParam);
   if (g_app == nullptr) return platform::DefWindowProc(window, message, wParam, lParam);
   return g_app->windowProc(window, message, wParam, lParam);
-}
-
-// Lower-case hexadecimal of the code's 32 bits, as "%x" prints it.
-std::u16string Hex(ResultCode code) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
-  auto bits = static_cast<uint32_t>(code);
-  std::u16string out;
-  do {
-    out.insert(out.begin(), kDigits[bits & 0xF]);
-    bits >>= 4;
-  } while (bits != 0);
-  return out;
 }
 
 // Length of a terminated text, looking no further than `limit` units.
@@ -437,7 +427,7 @@ ResultCode AppFramework::setErrorMessage(const char16_t* text, ResultCode code) 
     errorText_ = kTextGameApiMissing;
   } else {
     errorText_.assign(text, BoundedLength(text, room));
-    if (code != 0) errorText_ += u"\nError code=0x" + Hex(code) + u".";
+    if (code != 0) errorText_ += u"\nError code=" + HexCode<char16_t>(code) + u".";
   }
   if (errorText_.size() > room) errorText_.resize(room);
   return kOk;

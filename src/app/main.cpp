@@ -16,6 +16,8 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/single_instance.h"
+#include "text/hex.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -31,12 +33,6 @@ void CatchQuitSignals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
-}
-
-std::string Hex(int code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(code));
-  return text;
 }
 
 }  // namespace
@@ -112,9 +108,9 @@ int main(int argc, char** argv) {
   if (code != 0 && !app->errorShown()) {
     // Failures before the window exists show no box; say it here at least.
     if (!app->errorText().empty()) {
-      std::fprintf(stderr, "abacine: %s\n", platform::ToUtf8(app->errorText()).c_str());
+      std::fprintf(stderr, "abacine: %s\n", ToUtf8(app->errorText()).c_str());
     } else {
-      std::fprintf(stderr, "abacine: could not start (code %s)\n", Hex(code).c_str());
+      std::fprintf(stderr, "abacine: could not start (code %s)\n", HexCode(code).c_str());
     }
   }
   // A second start (no frame ran) leaves no screenshot.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "text/utf.h"
+
 #ifndef ABACINE_VERSION
 #define ABACINE_VERSION "0.0.0"
 #endif
@@ -102,7 +104,7 @@ bool ApplyRegistry(const std::string& value, ProgramOptions* o, std::string* why
 
 bool ApplyOem(const std::string& value, ProgramOptions* o, std::string* why) {
   std::u16string text;
-  if (!Utf8ToUtf16(value, &text)) {
+  if (!FromUtf8(value, &text)) {
     *why = "not valid UTF-8";
     return false;
   }
@@ -170,52 +172,6 @@ ParseOutcome Error(std::string message) {
 }
 
 }  // namespace
-
-bool Utf8ToUtf16(const std::string& text, std::u16string* out) {
-  std::u16string result;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    uint32_t c = 0;
-    size_t extra = 0;
-    uint32_t least = 0;
-    if (lead < 0x80) {
-      c = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      c = lead & 0x1Fu;
-      extra = 1;
-      least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      c = lead & 0x0Fu;
-      extra = 2;
-      least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      c = lead & 0x07u;
-      extra = 3;
-      least = 0x10000;
-    } else {
-      return false;
-    }
-    if (extra > n - i - 1) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3Fu);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      result.push_back(static_cast<char16_t>(c));
-    }
-    i += extra + 1;
-  }
-  *out = std::move(result);
-  return true;
-}
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   ParseOutcome outcome;

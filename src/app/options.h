@@ -53,7 +53,4 @@ platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options);
 std::string HelpText();
 std::string VersionText();
 
-// Strict UTF-8 to UTF-16: false for malformed, overlong or surrogate input.
-bool Utf8ToUtf16(const std::string& text, std::u16string* out);
-
 }  // namespace abacine

@@ -13,13 +13,19 @@
 #include "graphics/key_input.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "text/hex.h"
+#include "text/utf.h"
 
 namespace abacine::demo {
 namespace {
 
 constexpr uint32_t kFrameMs = 33;  // about 30 frames per second
 
-std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string Utf16Of(const std::string& text) {
+  std::u16string wide;
+  FromUtf8(text, &wide);
+  return wide;
+}
 
 class Demo {
  public:
@@ -60,7 +66,7 @@ class Demo {
     keys_ = std::make_unique<KeyInput>(context_.get());
     scene_ = std::make_unique<DemoScene>(context_.get());
     if (const ResultCode code = OpenDisplay(); code != kOk) {
-      return Fail("could not open the display, code " + Hex(code));
+      return Fail("could not open the display, code " + HexCode(code));
     }
     // Without the Game API the arrow keys still arrive as virtual keys.
     keysOpen_ = keys_->OpenKeyInput() == kOk;
@@ -76,12 +82,6 @@ class Demo {
   }
 
  private:
-  static std::string Hex(ResultCode code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
-    return text;
-  }
-
   int Fail(const std::string& why) {
     std::fprintf(stderr, "abacine-demo: %s\n", why.c_str());
     Shutdown();
@@ -113,7 +113,7 @@ class Demo {
     }
     if (code != kOk) return code;
     if (const ResultCode built = scene_->Build(); built != kOk) {
-      std::fprintf(stderr, "abacine-demo: sprites incomplete, code %s\n", Hex(built).c_str());
+      std::fprintf(stderr, "abacine-demo: sprites incomplete, code %s\n", HexCode(built).c_str());
     }
     return kOk;
   }
@@ -153,9 +153,9 @@ class Demo {
                                std::to_string(display_->Height()) +
                                (options_.fullscreen ? " full screen (Game API)" : " windowed") +
                                "  frame " + std::to_string(frame_ + 1);
-    const ResultCode drawn = scene_->Draw(back, frame_, Widen(status));
+    const ResultCode drawn = scene_->Draw(back, frame_, Utf16Of(status));
     if (drawn != kOk && !reportedDrawError_) {
-      std::fprintf(stderr, "abacine-demo: a drawing call failed, code %s\n", Hex(drawn).c_str());
+      std::fprintf(stderr, "abacine-demo: a drawing call failed, code %s\n", HexCode(drawn).c_str());
       reportedDrawError_ = true;
     }
     if (options_.fullscreen) {
@@ -226,7 +226,7 @@ class Demo {
       display_->Close();
       if (const ResultCode code = OpenDisplay(); code != kOk) {
         std::fprintf(stderr, "abacine-demo: could not reopen the display, code %s\n",
-                     Hex(code).c_str());
+                     HexCode(code).c_str());
         quit_ = true;
       }
     }

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <new>
 
+#include "text/utf.h"
+
 namespace abacine {
 
 namespace {
@@ -43,33 +45,7 @@ ResultCode InflateCode(int z) {
 }  // namespace
 
 bool WideToNarrow(std::u16string_view wide, std::string* narrow) {
-  narrow->clear();
-  for (size_t i = 0; i < wide.size(); ++i) {
-    uint32_t c = wide[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 >= wide.size() || wide[i + 1] < 0xDC00 || wide[i + 1] > 0xDFFF) return false;
-      c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00u);
-      ++i;
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      return false;
-    }
-    if (c < 0x80) {
-      narrow->push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      narrow->push_back(static_cast<char>(0xC0 | (c >> 6)));
-      narrow->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      narrow->push_back(static_cast<char>(0xE0 | (c >> 12)));
-      narrow->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      narrow->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      narrow->push_back(static_cast<char>(0xF0 | (c >> 18)));
-      narrow->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      narrow->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      narrow->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return true;
+  return ToUtf8Strict(wide, narrow);
 }
 
 ResultCode ResolveProgramPath(std::string_view name, std::string* path) {

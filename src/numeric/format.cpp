@@ -5,11 +5,10 @@
 #include <cstdio>
 
 #include "numeric/trunc_int.h"
+#include "text/signs.h"
 
 namespace abacine {
 namespace {
-
-constexpr char16_t kExponentSign = u'\u0080';
 
 // Digits after the point and integer digits (sign included) together.
 constexpr int32_t kFixedWidth = 11;

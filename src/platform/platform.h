@@ -499,9 +499,6 @@ class Backend {
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend);
 Backend& CurrentBackend();
 
-// UTF-16 to UTF-8 (unpaired surrogates become U+FFFD).
-std::string ToUtf8(std::u16string_view text);
-
 // ============================================================================
 // 9. Screenshots
 // ============================================================================

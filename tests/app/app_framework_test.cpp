@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app_support.h"
+#include "text/utf.h"
 
 namespace abacine::testing {
 namespace {
@@ -213,7 +214,7 @@ TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {
       {nullptr, 0x80070057u, u"Invalid error code description."},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.text == nullptr ? "null" : platform::ToUtf8(row.text).substr(0, 40));
+    SCOPED_TRACE(row.text == nullptr ? "null" : ToUtf8(row.text).substr(0, 40));
     ProbeApp app(ProbeConfig(true));
     EXPECT_EQ(app.setErrorMessage(row.text, static_cast<ResultCode>(row.code)),
               row.text == nullptr ? kErrInvalidArg : kOk);

@@ -244,15 +244,15 @@ TEST_F(VfspackTest, ListReportsDamage) {
   struct Row { const char* what; std::string bytes; const char* message; };
   // The last data are /vga/font.png (28 bytes, stored) and /zero (empty).
   const Row rows[] = {
-      {"wrong magic", with([](auto& b) { b[1] = 'X'; }), "wrong magic) (0xC8660200)"},
-      {"wrong version", with([](auto& b) { b[4] = 7; }), "(0xC8660210)"},
+      {"wrong magic", with([](auto& b) { b[1] = 'X'; }), "wrong magic) (0xc8660200)"},
+      {"wrong version", with([](auto& b) { b[4] = 7; }), "(0xc8660210)"},
       {"directory end too small", with([](auto& b) { archive_test::Set32(&b, 8, archive_test::Get32(b, 8) - 2); }),
-       "(0xC8660220)"},
+       "(0xc8660220)"},
       {"data cut off", good.substr(0, good.size() - 10),
        "/vga/font.png: entry not found, or its data lies past the end"},
       {"corrupt compressed data", with([&](auto& b) { b[x_data + 4] ^= 0x5A; }),
        "/vga/deeper/still/x.txt: compressed data corrupt"},
-      {"not an archive at all", "hello", "(0xC8660200)"},
+      {"not an archive at all", "hello", "(0xc8660200)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

@@ -302,13 +302,5 @@ TEST(ClockTest, ManualClockDrivesTickCountAndSleep) {
   EXPECT_GE(TickCount() - a, 2u);
 }
 
-TEST(Utf8Test, ConvertsEveryPlaneAndReplacesBrokenSurrogates) {
-  EXPECT_EQ(ToUtf8(u"Error"), "Error");
-  EXPECT_EQ(ToUtf8(u"\u00e9\u03c0\u2191"), "\xC3\xA9\xCF\x80\xE2\x86\x91");
-  EXPECT_EQ(ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"a"), "\xEF\xBF\xBD" "a");
-}
-
 }  // namespace
 }  // namespace abacine::platform

@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "graphics/archive.h"
+#include "text/hex.h"
+#include "text/utf.h"
 
 namespace fs = std::filesystem;
 using abacine::Archive;
@@ -75,47 +77,6 @@ std::string Describe(ResultCode code) {
     default: break;
   }
   return "error";
-}
-
-std::string Hex(ResultCode code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<uint32_t>(code));
-  return text;
-}
-
-// Names must be valid UTF-8: the program looks entries up by UTF-16 names
-// and converts them to UTF-8 before comparing bytes.
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t extra = 0;
-    uint32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1, cp = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2, cp = c & 0x0Fu;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3, cp = c & 0x07u;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3Fu);
-    }
-    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      return false;
-    }
-    i += extra + 1;
-  }
-  return true;
 }
 
 // ------------------------------------------------------------------ packing
@@ -171,7 +132,8 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
     if (child.name.size() > kMaxName) {
       Refuse(shown + ": name is " + std::to_string(child.name.size()) + " bytes, at most 127 fit");
     }
-    if (!IsValidUtf8(child.name)) Refuse(shown + ": name is not valid UTF-8");
+    // The program looks entries up by UTF-16 names converted to UTF-8.
+    if (!abacine::IsUtf8(child.name)) Refuse(shown + ": name is not valid UTF-8");
     struct stat child_info {};
     if (stat(child.path.c_str(), &child_info) != 0) {
       const int cause = errno;
@@ -360,7 +322,7 @@ int List(const std::string& name) {
   Archive archive;
   const ResultCode opened = archive.OpenArchive(error ? name.c_str() : path.c_str());
   if (abacine::Failed(opened)) {
-    std::cerr << "vfspack: " << name << ": " << Describe(opened) << " (" << Hex(opened) << ")\n";
+    std::cerr << "vfspack: " << name << ": " << Describe(opened) << " (" << abacine::HexCode(opened) << ")\n";
     return 1;
   }
   const auto tree = archive.Tree();
@@ -403,7 +365,7 @@ int List(const std::string& name) {
     if (abacine::Succeeded(code)) code = ReadWhole(&entry);
     if (abacine::Failed(code)) {
       std::cerr << "vfspack: " << name << ": " << file_path << ": " << Describe(code) << " ("
-                << Hex(code) << ")\n";
+                << abacine::HexCode(code) << ")\n";
       ++damaged;
       continue;
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/internal.h"
+#include "text/utf.h"
 
 namespace abacine::platform {
 
