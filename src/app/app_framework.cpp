@@ -215,7 +215,7 @@ ResultCode AppFramework::createMainWindow() {
   }
   const bool shell = config_.shellMode != 0;
   platform::WindowDesc desc;
-  desc.className = className_;
+  desc.class_name = className_;
   desc.title = appName_;
   desc.topmost = !shell;
   window_ = platform::CreateAppWindow(desc, &StaticWindowProc, this);

@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     platform::SdlOptions sdl;
     sdl.scale = WindowScale(options);
     sdl.title = "Abacine";
-    sdl.rotateKey = platform::kVkF8;
-    sdl.doubleClicks = config.doubleClicks != 0;
+    sdl.rotate_key = platform::kVkF8;
+    sdl.double_clicks = config.doubleClicks != 0;
     // A scripted run must never wait for a click on an error box.
     sdl.dialogs = options.frames == 0;
     // Opened only once this start knows it is the only one, so a second

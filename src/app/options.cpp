@@ -226,12 +226,12 @@ int32_t WindowScale(const ProgramOptions& options) {
 platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options) {
   platform::DeviceConfig config =
       platform::DeviceConfig::WithPitchSigns(options.screenWidth, options.screenHeight, 1, 1);
-  config.workAreaTop = options.topBar;
-  config.rawFrameBuffer = options.rawFrameBuffer;
-  if (options.oemGiven) config.oemInfo = options.oem;
+  config.work_area_top = options.topBar;
+  config.raw_frame_buffer = options.rawFrameBuffer;
+  if (options.oemGiven) config.oem_info = options.oem;
   if (options.osVersionGiven) {
-    config.osMajor = options.osMajor;
-    config.osMinor = options.osMinor;
+    config.os_major = options.osMajor;
+    config.os_minor = options.osMinor;
   }
   return config;
 }

@@ -48,7 +48,7 @@ class Demo {
     }
 
     platform::WindowDesc desc;
-    desc.className = u"Abacine demo WndCls";
+    desc.class_name = u"Abacine demo WndCls";
     desc.title = u"Abacine demo";
     desc.topmost = options_.fullscreen;
     window_ = platform::CreateAppWindow(

@@ -200,10 +200,10 @@ ResultCode Display::OpenScreen(platform::WindowHandle window, DisplayProperties*
   const GXDisplayProperties gx = api.GetDisplayProperties();
   properties->width = ClampToInt32(gx.width);
   properties->height = ClampToInt32(gx.height);
-  properties->x_pitch = gx.xPitch;
-  properties->y_pitch = gx.yPitch;
-  properties->bits_per_pixel = gx.bitsPerPixel;
-  properties->format_flags = gx.formatFlags;
+  properties->x_pitch = gx.x_pitch;
+  properties->y_pitch = gx.y_pitch;
+  properties->bits_per_pixel = gx.bits_per_pixel;
+  properties->format_flags = gx.format_flags;
   *frame = properties->bits_per_pixel == 16 && FrameBufferUsable(*properties)
                ? static_cast<uint8_t*>(api.BeginDraw())
                : nullptr;
@@ -222,20 +222,20 @@ bool Display::OpenRaw(DisplayProperties* properties, uint8_t** frame) {
       0) {
     return false;
   }
-  if (info.bitsPerPixel != 16 || info.xStride == 0 || info.yStride == 0 || info.width == 0 ||
-      info.height == 0 || (info.format & 3) == 0 || info.framePointer == nullptr) {
+  if (info.bits_per_pixel != 16 || info.x_stride == 0 || info.y_stride == 0 || info.width == 0 ||
+      info.height == 0 || (info.format & 3) == 0 || info.frame_pointer == nullptr) {
     return false;
   }
   state_->raw_frame_buffer = true;
   ReadRawOrientation();
   properties->width = info.width;
   properties->height = info.height;
-  properties->x_pitch = info.xStride;
-  properties->y_pitch = info.yStride;
-  properties->bits_per_pixel = info.bitsPerPixel;
+  properties->x_pitch = info.x_stride;
+  properties->y_pitch = info.y_stride;
+  properties->bits_per_pixel = info.bits_per_pixel;
   properties->format_flags = info.format == 2 ? (kFormatDirectAccess | kFormat555)
                                               : (kFormatDirectAccess | kFormat565);
-  *frame = static_cast<uint8_t*>(info.framePointer);
+  *frame = static_cast<uint8_t*>(info.frame_pointer);
   return true;
 }
 
@@ -386,11 +386,11 @@ uint8_t* Display::FetchFrame() {
       // A frame buffer that changed shape under an open display is not used:
       // the layout was made for the old one.
       const DisplayProperties& p = state_->properties;
-      if (info.width != p.width || info.height != p.height || info.xStride != p.x_pitch ||
-          info.yStride != p.y_pitch) {
+      if (info.width != p.width || info.height != p.height || info.x_stride != p.x_pitch ||
+          info.y_stride != p.y_pitch) {
         return nullptr;
       }
-      return static_cast<uint8_t*>(info.framePointer);
+      return static_cast<uint8_t*>(info.frame_pointer);
     }
     case Source::kGameApi:
       return static_cast<uint8_t*>(GameApiLibrary::Instance().BeginDraw());

@@ -14,7 +14,7 @@ GameApiLibrary& GameApiLibrary::Instance() {
 GameApiLibrary::~GameApiLibrary() { Unload(); }
 
 std::vector<std::string> GameApiLibrary::SearchList() const {
-  if (overrideSearch_) return search_;
+  if (override_search_) return search_;
   std::vector<std::string> list;
   const std::string beside = platform::ProgramDirectory();
   if (!beside.empty()) {
@@ -26,12 +26,12 @@ std::vector<std::string> GameApiLibrary::SearchList() const {
 }
 
 void GameApiLibrary::SetSearchList(std::vector<std::string> candidates) {
-  overrideSearch_ = true;
+  override_search_ = true;
   search_ = std::move(candidates);
 }
 
 void GameApiLibrary::UseDefaultSearchList() {
-  overrideSearch_ = false;
+  override_search_ = false;
   search_.clear();
 }
 
@@ -57,18 +57,18 @@ ResultCode GameApiLibrary::Load() {
   // Every entry point must be there: a library that lacks one is not the
   // Game API, and nothing may ever be called through a pointer not found.
   bool all = true;
-  all = Resolve(library_, 0, &entry_.openDisplay) && all;
-  all = Resolve(library_, 1, &entry_.closeDisplay) && all;
-  all = Resolve(library_, 2, &entry_.beginDraw) && all;
-  all = Resolve(library_, 3, &entry_.endDraw) && all;
-  all = Resolve(library_, 4, &entry_.openInput) && all;
-  all = Resolve(library_, 5, &entry_.closeInput) && all;
-  all = Resolve(library_, 6, &entry_.getDisplayProperties) && all;
-  all = Resolve(library_, 7, &entry_.getDefaultKeys) && all;
+  all = Resolve(library_, 0, &entry_.open_display) && all;
+  all = Resolve(library_, 1, &entry_.close_display) && all;
+  all = Resolve(library_, 2, &entry_.begin_draw) && all;
+  all = Resolve(library_, 3, &entry_.end_draw) && all;
+  all = Resolve(library_, 4, &entry_.open_input) && all;
+  all = Resolve(library_, 5, &entry_.close_input) && all;
+  all = Resolve(library_, 6, &entry_.get_display_properties) && all;
+  all = Resolve(library_, 7, &entry_.get_default_keys) && all;
   all = Resolve(library_, 8, &entry_.suspend) && all;
   all = Resolve(library_, 9, &entry_.resume) && all;
-  all = Resolve(library_, 10, &entry_.setViewport) && all;
-  all = Resolve(library_, 11, &entry_.isDisplayDramBuffer) && all;
+  all = Resolve(library_, 10, &entry_.set_viewport) && all;
+  all = Resolve(library_, 11, &entry_.is_display_dram_buffer) && all;
   if (!all) {
     Unload();
     return kErrGameApiMissing;
@@ -85,26 +85,26 @@ void GameApiLibrary::Unload() {
 }
 
 int GameApiLibrary::OpenDisplay(platform::WindowHandle window, uint32_t flags) {
-  return loaded_ ? entry_.openDisplay(platform::WindowToOpaque(window), flags) : 0;
+  return loaded_ ? entry_.open_display(platform::WindowToOpaque(window), flags) : 0;
 }
-int GameApiLibrary::CloseDisplay() { return loaded_ ? entry_.closeDisplay() : 0; }
-void* GameApiLibrary::BeginDraw() { return loaded_ ? entry_.beginDraw() : nullptr; }
-int GameApiLibrary::EndDraw() { return loaded_ ? entry_.endDraw() : 0; }
-int GameApiLibrary::OpenInput() { return loaded_ ? entry_.openInput() : 0; }
-int GameApiLibrary::CloseInput() { return loaded_ ? entry_.closeInput() : 0; }
+int GameApiLibrary::CloseDisplay() { return loaded_ ? entry_.close_display() : 0; }
+void* GameApiLibrary::BeginDraw() { return loaded_ ? entry_.begin_draw() : nullptr; }
+int GameApiLibrary::EndDraw() { return loaded_ ? entry_.end_draw() : 0; }
+int GameApiLibrary::OpenInput() { return loaded_ ? entry_.open_input() : 0; }
+int GameApiLibrary::CloseInput() { return loaded_ ? entry_.close_input() : 0; }
 GXDisplayProperties GameApiLibrary::GetDisplayProperties() {
-  return loaded_ ? entry_.getDisplayProperties() : GXDisplayProperties{};
+  return loaded_ ? entry_.get_display_properties() : GXDisplayProperties{};
 }
 GXKeyList GameApiLibrary::GetDefaultKeys(int options) {
-  return loaded_ ? entry_.getDefaultKeys(options) : GXKeyList{};
+  return loaded_ ? entry_.get_default_keys(options) : GXKeyList{};
 }
 int GameApiLibrary::Suspend() { return loaded_ ? entry_.suspend() : 0; }
 int GameApiLibrary::Resume() { return loaded_ ? entry_.resume() : 0; }
 int GameApiLibrary::SetViewport(uint32_t top, uint32_t height, uint32_t reserved1,
                                 uint32_t reserved2) {
-  return loaded_ ? entry_.setViewport(top, height, reserved1, reserved2) : 0;
+  return loaded_ ? entry_.set_viewport(top, height, reserved1, reserved2) : 0;
 }
-int GameApiLibrary::IsDisplayDramBuffer() { return loaded_ ? entry_.isDisplayDramBuffer() : 0; }
+int GameApiLibrary::IsDisplayDramBuffer() { return loaded_ ? entry_.is_display_dram_buffer() : 0; }
 
 ResultCode LoadGameApi() { return GameApiLibrary::Instance().Load(); }
 

@@ -69,25 +69,25 @@ class GameApiLibrary {
   GameApiLibrary() = default;
   ~GameApiLibrary();
 
-  bool overrideSearch_ = false;
+  bool override_search_ = false;
   std::vector<std::string> search_;
   platform::Library* library_ = nullptr;
   bool loaded_ = false;
 
   // The twelve entry points as looked up; all null while not loaded.
   struct EntryPoints {
-    GXOpenDisplayFn openDisplay = nullptr;
-    GXCloseDisplayFn closeDisplay = nullptr;
-    GXBeginDrawFn beginDraw = nullptr;
-    GXEndDrawFn endDraw = nullptr;
-    GXOpenInputFn openInput = nullptr;
-    GXCloseInputFn closeInput = nullptr;
-    GXGetDisplayPropertiesFn getDisplayProperties = nullptr;
-    GXGetDefaultKeysFn getDefaultKeys = nullptr;
+    GXOpenDisplayFn open_display = nullptr;
+    GXCloseDisplayFn close_display = nullptr;
+    GXBeginDrawFn begin_draw = nullptr;
+    GXEndDrawFn end_draw = nullptr;
+    GXOpenInputFn open_input = nullptr;
+    GXCloseInputFn close_input = nullptr;
+    GXGetDisplayPropertiesFn get_display_properties = nullptr;
+    GXGetDefaultKeysFn get_default_keys = nullptr;
     GXSuspendFn suspend = nullptr;
     GXResumeFn resume = nullptr;
-    GXSetViewportFn setViewport = nullptr;
-    GXIsDisplayDRAMBufferFn isDisplayDramBuffer = nullptr;
+    GXSetViewportFn set_viewport = nullptr;
+    GXIsDisplayDRAMBufferFn is_display_dram_buffer = nullptr;
   };
   EntryPoints entry_;
 };

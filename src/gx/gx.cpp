@@ -15,10 +15,10 @@ namespace {
 
 struct GxState {
   const AbacineGxHost* host = nullptr;
-  bool displayOpen = false;
+  bool display_open = false;
   bool drawing = false;
   bool suspended = false;
-  bool inputOpen = false;
+  bool input_open = false;
 };
 
 GxState g_state;
@@ -32,8 +32,8 @@ int Report(int32_t call, int result) {
 
 GX_EXPORT int AbacineGxAttach(const AbacineGxHost* host) {
   if (host == nullptr || host->version != kAbacineGxHostVersion ||
-      host->displayProperties == nullptr || host->frameBuffer == nullptr ||
-      host->defaultKeys == nullptr || host->windowExists == nullptr || host->record == nullptr) {
+      host->display_properties == nullptr || host->frame_buffer == nullptr ||
+      host->default_keys == nullptr || host->window_exists == nullptr || host->record == nullptr) {
     return 0;
   }
   if (g_state.host != host) g_state = GxState{};
@@ -44,18 +44,18 @@ GX_EXPORT int AbacineGxAttach(const AbacineGxHost* host) {
 GX_EXPORT int GXOpenDisplay(void* window, uint32_t flags) {
   (void)flags;  // full screen is the only mode the simulated device has
   const AbacineGxHost* host = g_state.host;
-  if (host == nullptr || g_state.displayOpen || host->windowExists(host->context, window) == 0) {
+  if (host == nullptr || g_state.display_open || host->window_exists(host->context, window) == 0) {
     return Report(kGxCallOpenDisplay, 0);
   }
-  g_state.displayOpen = true;
+  g_state.display_open = true;
   g_state.drawing = false;
   g_state.suspended = false;
   return Report(kGxCallOpenDisplay, 1);
 }
 
 GX_EXPORT int GXCloseDisplay() {
-  if (!g_state.displayOpen) return Report(kGxCallCloseDisplay, 0);
-  g_state.displayOpen = false;
+  if (!g_state.display_open) return Report(kGxCallCloseDisplay, 0);
+  g_state.display_open = false;
   g_state.drawing = false;
   g_state.suspended = false;
   return Report(kGxCallCloseDisplay, 1);
@@ -63,11 +63,11 @@ GX_EXPORT int GXCloseDisplay() {
 
 GX_EXPORT void* GXBeginDraw() {
   const AbacineGxHost* host = g_state.host;
-  if (host == nullptr || !g_state.displayOpen || g_state.suspended) {
+  if (host == nullptr || !g_state.display_open || g_state.suspended) {
     Report(kGxCallBeginDraw, 0);
     return nullptr;
   }
-  void* frame = host->frameBuffer(host->context);
+  void* frame = host->frame_buffer(host->context);
   g_state.drawing = frame != nullptr;
   Report(kGxCallBeginDraw, frame != nullptr ? 1 : 0);
   return frame;
@@ -81,20 +81,20 @@ GX_EXPORT int GXEndDraw() {
 
 GX_EXPORT int GXOpenInput() {
   if (g_state.host == nullptr) return 0;
-  g_state.inputOpen = true;
+  g_state.input_open = true;
   return Report(kGxCallOpenInput, 1);
 }
 
 GX_EXPORT int GXCloseInput() {
-  if (!g_state.inputOpen) return Report(kGxCallCloseInput, 0);
-  g_state.inputOpen = false;
+  if (!g_state.input_open) return Report(kGxCallCloseInput, 0);
+  g_state.input_open = false;
   return Report(kGxCallCloseInput, 1);
 }
 
 GX_EXPORT GXDisplayProperties GXGetDisplayProperties() {
   GXDisplayProperties properties{};
   const AbacineGxHost* host = g_state.host;
-  if (host != nullptr) host->displayProperties(host->context, &properties);
+  if (host != nullptr) host->display_properties(host->context, &properties);
   Report(kGxCallGetDisplayProperties, host != nullptr ? 1 : 0);
   return properties;
 }
@@ -107,7 +107,7 @@ GX_EXPORT GXKeyList GXGetDefaultKeys(int options) {
   const AbacineGxHost* host = g_state.host;
   if (host != nullptr) {
     int16_t codes[8] = {};
-    host->defaultKeys(host->context, codes);
+    host->default_keys(host->context, codes);
     for (int i = 0; i < 8; ++i) list.keys[i].key = codes[i];
   }
   Report(kGxCallGetDefaultKeys, host != nullptr ? 1 : 0);
@@ -115,7 +115,7 @@ GX_EXPORT GXKeyList GXGetDefaultKeys(int options) {
 }
 
 GX_EXPORT int GXSuspend() {
-  if (!g_state.displayOpen || g_state.suspended) return Report(kGxCallSuspend, 0);
+  if (!g_state.display_open || g_state.suspended) return Report(kGxCallSuspend, 0);
   g_state.suspended = true;
   g_state.drawing = false;
   return Report(kGxCallSuspend, 1);

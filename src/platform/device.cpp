@@ -45,13 +45,13 @@ DeviceConfig DeviceConfig::WithPitchSigns(int32_t width, int32_t height, int xSi
   const int32_t sy = ySign < 0 ? -1 : 1;
   if (sx != sy) {
     // Memory runs down the columns.
-    c.xPitch = sx * 2 * height;
-    c.yPitch = sy * 2;
+    c.x_pitch = sx * 2 * height;
+    c.y_pitch = sy * 2;
   } else {
-    c.xPitch = sx * 2;
-    c.yPitch = sy * 2 * width;
+    c.x_pitch = sx * 2;
+    c.y_pitch = sy * 2 * width;
   }
-  c.formatFlags = kFormatDirect | kFormat565 | (width > height ? kFormatLandscape : 0u);
+  c.format_flags = kFormatDirect | kFormat565 | (width > height ? kFormatLandscape : 0u);
   return c;
 }
 
@@ -59,12 +59,12 @@ DeviceConfig DeviceConfig::FixedAddressDevice() {
   DeviceConfig c;
   c.width = 240;
   c.height = 320;
-  c.xPitch = -640;
-  c.yPitch = 2;
-  c.formatFlags = 0xA8;
-  c.oemInfo = u"Compaq iPAQ H3800";
-  c.osMajor = 3;
-  c.osMinor = 0;
+  c.x_pitch = -640;
+  c.y_pitch = 2;
+  c.format_flags = 0xA8;
+  c.oem_info = u"Compaq iPAQ H3800";
+  c.os_major = 3;
+  c.os_minor = 0;
   return c;
 }
 
@@ -72,11 +72,11 @@ Device::Device() { Reset(DeviceConfig{}); }
 
 bool Device::Reset(const DeviceConfig& config) {
   if (config.width < 1 || config.width > kMaxSide || config.height < 1 ||
-      config.height > kMaxSide || !PitchUsable(config.xPitch) || !PitchUsable(config.yPitch)) {
+      config.height > kMaxSide || !PitchUsable(config.x_pitch) || !PitchUsable(config.y_pitch)) {
     return false;
   }
-  const int64_t spanX = int64_t{config.width - 1} * config.xPitch;
-  const int64_t spanY = int64_t{config.height - 1} * config.yPitch;
+  const int64_t spanX = int64_t{config.width - 1} * config.x_pitch;
+  const int64_t spanY = int64_t{config.height - 1} * config.y_pitch;
   const int64_t low = std::min<int64_t>(0, spanX) + std::min<int64_t>(0, spanY);
   const int64_t high = std::max<int64_t>(0, spanX) + std::max<int64_t>(0, spanY);
   const int64_t bytes = high - low + 2;
@@ -85,14 +85,14 @@ bool Device::Reset(const DeviceConfig& config) {
   config_ = config;
   memory_.assign(static_cast<size_t>(bytes / 2), 0);
   origin_ = reinterpret_cast<uint8_t*>(memory_.data()) + (-low);
-  gameApiLog_.clear();
+  game_api_log_.clear();
   PaintShellBar();
   ++frames_;
   return true;
 }
 
 int32_t Device::SystemOrientationCode() const {
-  return CodeOfSystemValue(config_.systemOrientation);
+  return CodeOfSystemValue(config_.system_orientation);
 }
 
 int32_t Device::ScreenWidth() const {
@@ -107,7 +107,7 @@ int32_t Device::ScreenHeight() const {
 
 bool Device::SetSystemOrientation(int32_t value) {
   if (!IsSystemValue(value)) return false;
-  config_.systemOrientation = value;
+  config_.system_orientation = value;
   PaintShellBar();
   ++frames_;
   return true;
@@ -115,7 +115,7 @@ bool Device::SetSystemOrientation(int32_t value) {
 
 void Device::RotateQuarter() {
   int32_t next = kSystemOrientation0;
-  switch (config_.systemOrientation) {
+  switch (config_.system_orientation) {
     case kSystemOrientation0: next = kSystemOrientation90; break;
     case kSystemOrientation90: next = kSystemOrientation180; break;
     case kSystemOrientation180: next = kSystemOrientation270; break;
@@ -132,8 +132,8 @@ uint16_t Device::HardwarePixel(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || x >= config_.width || y >= config_.height) return 0;
   uint16_t pixel = 0;
   std::memcpy(&pixel,
-              origin_ + static_cast<ptrdiff_t>(x) * config_.xPitch +
-                  static_cast<ptrdiff_t>(y) * config_.yPitch,
+              origin_ + static_cast<ptrdiff_t>(x) * config_.x_pitch +
+                  static_cast<ptrdiff_t>(y) * config_.y_pitch,
               sizeof pixel);
   return pixel;
 }
@@ -164,8 +164,8 @@ void Device::SetScreenPixel(int32_t x, int32_t y, uint16_t pixel) {
   if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return;
   int32_t hx = 0, hy = 0;
   ScreenToHardware(SystemOrientationCode(), config_.width, config_.height, x, y, &hx, &hy);
-  std::memcpy(origin_ + static_cast<ptrdiff_t>(hx) * config_.xPitch +
-                  static_cast<ptrdiff_t>(hy) * config_.yPitch,
+  std::memcpy(origin_ + static_cast<ptrdiff_t>(hx) * config_.x_pitch +
+                  static_cast<ptrdiff_t>(hy) * config_.y_pitch,
               &pixel, sizeof pixel);
 }
 
@@ -183,7 +183,7 @@ std::vector<uint16_t> Device::ScreenPixels() const {
 }
 
 void Device::PaintShellBar() {
-  const int32_t rows = std::min(config_.workAreaTop, ScreenHeight());
+  const int32_t rows = std::min(config_.work_area_top, ScreenHeight());
   for (int32_t y = 0; y < rows; ++y) {
     for (int32_t x = 0; x < ScreenWidth(); ++x) SetScreenPixel(x, y, kShellBarPixel);
   }
@@ -192,13 +192,13 @@ void Device::PaintShellBar() {
 int32_t Device::DriverEscape(int32_t code, void* out, size_t outSize) {
   if (code != kEscapeGetRawFrameBuffer) return 0;
   if (out == nullptr || outSize < sizeof(RawFrameBufferInfo)) return -1;
-  if (!config_.rawFrameBuffer) return 0;
+  if (!config_.raw_frame_buffer) return 0;
   RawFrameBufferInfo info{};
-  info.format = config_.rawFormat;
-  info.bitsPerPixel = static_cast<uint16_t>(std::clamp(config_.bitsPerPixel, 0, 0xFFFF));
-  info.framePointer = origin_;
-  info.xStride = config_.xPitch;
-  info.yStride = config_.yPitch;
+  info.format = config_.raw_format;
+  info.bits_per_pixel = static_cast<uint16_t>(std::clamp(config_.bits_per_pixel, 0, 0xFFFF));
+  info.frame_pointer = origin_;
+  info.x_stride = config_.x_pitch;
+  info.y_stride = config_.y_pitch;
   info.width = config_.width;
   info.height = config_.height;
   std::memcpy(out, &info, sizeof info);
@@ -207,13 +207,13 @@ int32_t Device::DriverEscape(int32_t code, void* out, size_t outSize) {
 
 void* Device::FixedAddressMemory(uintptr_t address) {
   if (address != kFixedFrameBufferAddress) return nullptr;
-  const std::u16string_view oem(config_.oemInfo);
+  const std::u16string_view oem(config_.oem_info);
   const std::u16string_view prefix(kFixedAddressOem);
   if (oem.substr(0, prefix.size()) != prefix) return nullptr;
   // The memory behind the fixed address has exactly this shape; any other
   // panel would be written out of bounds by a display that trusts the address.
-  if (config_.width != 240 || config_.height != 320 || config_.xPitch != -640 ||
-      config_.yPitch != 2) {
+  if (config_.width != 240 || config_.height != 320 || config_.x_pitch != -640 ||
+      config_.y_pitch != 2) {
     return nullptr;
   }
   return origin_;
@@ -221,20 +221,20 @@ void* Device::FixedAddressMemory(uintptr_t address) {
 
 bool Device::GetOemInfo(char16_t* buffer, size_t chars) const {
   if (buffer == nullptr || chars == 0) return false;
-  const size_t n = std::min(config_.oemInfo.size(), chars - 1);
-  std::copy_n(config_.oemInfo.data(), n, buffer);
+  const size_t n = std::min(config_.oem_info.size(), chars - 1);
+  std::copy_n(config_.oem_info.data(), n, buffer);
   buffer[n] = u'\0';
   return true;
 }
 
 void Device::GetOsVersion(uint32_t* major, uint32_t* minor) const {
-  if (major != nullptr) *major = config_.osMajor;
-  if (minor != nullptr) *minor = config_.osMinor;
+  if (major != nullptr) *major = config_.os_major;
+  if (minor != nullptr) *minor = config_.os_minor;
 }
 
 int32_t Device::ChangeDisplaySettings(DisplayModeRecord* mode, uint32_t flags) {
   if (mode == nullptr || mode->size == 0) return kModeChangeBadParam;
-  if (config_.orientationQuery != OrientationQuery::kWorks) return kModeChangeBadMode;
+  if (config_.orientation_query != OrientationQuery::kWorks) return kModeChangeBadMode;
   if ((mode->fields & kModeFieldQueryOrientation) != 0) {
     // The turns this device can make besides the hardware orientation.
     mode->orientation = kSystemOrientation90 | kSystemOrientation180 | kSystemOrientation270;
@@ -242,11 +242,11 @@ int32_t Device::ChangeDisplaySettings(DisplayModeRecord* mode, uint32_t flags) {
   }
   if ((mode->fields & kModeFieldOrientation) != 0) {
     if ((flags & kModeChangeTest) != 0) {
-      mode->orientation = config_.systemOrientation;
+      mode->orientation = config_.system_orientation;
       return kModeChangeSuccessful;
     }
     if (!IsSystemValue(mode->orientation)) return kModeChangeBadMode;
-    if (mode->orientation != config_.systemOrientation) {
+    if (mode->orientation != config_.system_orientation) {
       SetSystemOrientation(mode->orientation);
       CurrentBackend().ScreenResized();
       internal::PostToAllWindows(kMsgActivate, 0, 0);
@@ -258,14 +258,14 @@ int32_t Device::ChangeDisplaySettings(DisplayModeRecord* mode, uint32_t flags) {
 }
 
 int Device::CountGameApiCalls(int32_t call) const {
-  return static_cast<int>(std::count_if(gameApiLog_.begin(), gameApiLog_.end(),
+  return static_cast<int>(std::count_if(game_api_log_.begin(), game_api_log_.end(),
                                         [call](const GameApiCall& c) { return c.call == call; }));
 }
 
 void Device::RecordGameApiCall(int32_t call, intptr_t result) {
   // Bounded so that a long run with the Game API cannot grow it without end.
-  if (gameApiLog_.size() >= 4096) gameApiLog_.erase(gameApiLog_.begin(), gameApiLog_.begin() + 2048);
-  gameApiLog_.push_back(GameApiCall{call, result});
+  if (game_api_log_.size() >= 4096) game_api_log_.erase(game_api_log_.begin(), game_api_log_.begin() + 2048);
+  game_api_log_.push_back(GameApiCall{call, result});
   if (call == kGxCallEndDraw && result != 0) ++frames_;
 }
 

@@ -19,10 +19,10 @@ extern "C" {
 struct GXDisplayProperties {
   uint32_t width;         // pixels, hardware orientation
   uint32_t height;
-  int32_t xPitch;         // bytes between horizontally adjacent pixels
-  int32_t yPitch;         // bytes between vertically adjacent pixels
-  int32_t bitsPerPixel;
-  uint32_t formatFlags;   // 0x08 landscape panel, 0x20 direct, 0x40 555, 0x80 565, 0x200 444
+  int32_t x_pitch;         // bytes between horizontally adjacent pixels
+  int32_t y_pitch;         // bytes between vertically adjacent pixels
+  int32_t bits_per_pixel;
+  uint32_t format_flags;   // 0x08 landscape panel, 0x20 direct, 0x40 555, 0x80 565, 0x200 444
 };
 
 struct GXKeyPoint {
@@ -68,13 +68,13 @@ struct AbacineGxHost {
   uint32_t version;  // kAbacineGxHostVersion
   void* context;
   // The device's display properties at the moment of the call.
-  void (*displayProperties)(void* context, GXDisplayProperties* out);
+  void (*display_properties)(void* context, GXDisplayProperties* out);
   // Address of hardware pixel (0, 0) of the frame buffer; null when none.
-  void* (*frameBuffer)(void* context);
+  void* (*frame_buffer)(void* context);
   // The device's game keys in the library's order.
-  void (*defaultKeys)(void* context, int16_t out[8]);
+  void (*default_keys)(void* context, int16_t out[8]);
   // Non-zero when the window handle names a live window.
-  int (*windowExists)(void* context, void* window);
+  int (*window_exists)(void* context, void* window);
   // Every entry point reports its call and its integer result (pointers: 0 or 1).
   void (*record)(void* context, int32_t call, intptr_t result);
 };

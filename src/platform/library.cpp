@@ -27,17 +27,17 @@ void HostDisplayProperties(void*, GXDisplayProperties* out) {
   const DeviceConfig& c = TheDevice().Config();
   out->width = static_cast<uint32_t>(c.width);
   out->height = static_cast<uint32_t>(c.height);
-  out->xPitch = c.xPitch;
-  out->yPitch = c.yPitch;
-  out->bitsPerPixel = c.bitsPerPixel;
-  out->formatFlags = c.formatFlags;
+  out->x_pitch = c.x_pitch;
+  out->y_pitch = c.y_pitch;
+  out->bits_per_pixel = c.bits_per_pixel;
+  out->format_flags = c.format_flags;
 }
 
 void* HostFrameBuffer(void*) { return TheDevice().FrameBuffer(); }
 
 void HostDefaultKeys(void*, int16_t out[8]) {
   if (out == nullptr) return;
-  const auto& keys = TheDevice().Config().gameKeys;
+  const auto& keys = TheDevice().Config().game_keys;
   std::copy(keys.begin(), keys.end(), out);
 }
 
@@ -110,7 +110,7 @@ void* FindProcedure(Library* library, std::u16string_view name) {
   if (library == nullptr || name.empty()) return nullptr;
   if (library->system) {
     if (name == u"ChangeDisplaySettingsEx" &&
-        TheDevice().Config().orientationQuery != OrientationQuery::kMissing) {
+        TheDevice().Config().orientation_query != OrientationQuery::kMissing) {
       return reinterpret_cast<void*>(&ChangeDisplaySettingsExStandIn);
     }
     return nullptr;

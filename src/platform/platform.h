@@ -115,10 +115,10 @@ inline constexpr int32_t kEscapeGetRawFrameBuffer = 0x20001;
 // Answer of the raw frame-buffer escape.
 struct RawFrameBufferInfo {
   uint16_t format;        // 1 = 5-6-5, 2 = 5-5-5, 3 = other 16-bit, else unknown
-  uint16_t bitsPerPixel;
-  void* framePointer;     // hardware pixel (0, 0)
-  int32_t xStride;        // bytes
-  int32_t yStride;        // bytes
+  uint16_t bits_per_pixel;
+  void* frame_pointer;     // hardware pixel (0, 0)
+  int32_t x_stride;        // bytes
+  int32_t y_stride;        // bytes
   int32_t width;          // pixels, hardware orientation
   int32_t height;
 };
@@ -145,20 +145,20 @@ using ChangeDisplaySettingsExFn = int32_t (*)(const char16_t* deviceName, Displa
 struct DeviceConfig {
   int32_t width = 480;   // W0: hardware width in pixels
   int32_t height = 640;  // H0: hardware height in pixels
-  int32_t xPitch = 2;    // bytes; see WithPitchSigns
-  int32_t yPitch = 960;
-  int32_t bitsPerPixel = 16;
-  uint32_t formatFlags = kFormatDirect | kFormat565;
-  int32_t systemOrientation = kSystemOrientation0;  // 0, 1, 2 or 4 (others kept, reported as is)
-  std::u16string oemInfo = u"Abacine Simulated Handheld";
-  uint32_t osMajor = 5;
-  uint32_t osMinor = 0;
-  bool rawFrameBuffer = false;  // the driver answers the raw frame-buffer escape
-  uint16_t rawFormat = 1;       // the format code that answer carries
-  OrientationQuery orientationQuery = OrientationQuery::kWorks;
-  int32_t workAreaTop = 0;      // height of the shell's top bar
+  int32_t x_pitch = 2;    // bytes; see WithPitchSigns
+  int32_t y_pitch = 960;
+  int32_t bits_per_pixel = 16;
+  uint32_t format_flags = kFormatDirect | kFormat565;
+  int32_t system_orientation = kSystemOrientation0;  // 0, 1, 2 or 4 (others kept, reported as is)
+  std::u16string oem_info = u"Abacine Simulated Handheld";
+  uint32_t os_major = 5;
+  uint32_t os_minor = 0;
+  bool raw_frame_buffer = false;  // the driver answers the raw frame-buffer escape
+  uint16_t raw_format = 1;       // the format code that answer carries
+  OrientationQuery orientation_query = OrientationQuery::kWorks;
+  int32_t work_area_top = 0;      // height of the shell's top bar
   // Up, down, left, right, A, B, C, start (the Game API's default keys).
-  std::array<int16_t, 8> gameKeys = {0x26, 0x28, 0x25, 0x27, 0x78, 0x79, 0x7A, 0x7B};
+  std::array<int16_t, 8> game_keys = {0x26, 0x28, 0x25, 0x27, 0x78, 0x79, 0x7A, 0x7B};
 
   // A W0 x H0 device whose pitches have the given signs (+1 or -1). Mixed
   // signs give a column-major panel (|y pitch| = 2, |x pitch| = 2 H0); equal
@@ -195,7 +195,7 @@ class Device {
   // The screen as the user sees it (system orientation applied).
   int32_t ScreenWidth() const;
   int32_t ScreenHeight() const;
-  int32_t WorkAreaTop() const { return config_.workAreaTop; }
+  int32_t WorkAreaTop() const { return config_.work_area_top; }
 
   // The quarter turn: the system orientation goes 0 -> 1 -> 2 -> 4 -> 0, the
   // screen size follows, and every window gets a deactivate and an activate
@@ -245,9 +245,9 @@ class Device {
     int32_t call;     // AbacineGxCall
     intptr_t result;
   };
-  const std::vector<GameApiCall>& GameApiLog() const { return gameApiLog_; }
+  const std::vector<GameApiCall>& GameApiLog() const { return game_api_log_; }
   int CountGameApiCalls(int32_t call) const;
-  void ClearGameApiLog() { gameApiLog_.clear(); }
+  void ClearGameApiLog() { game_api_log_.clear(); }
   void RecordGameApiCall(int32_t call, intptr_t result);
 
  private:
@@ -257,7 +257,7 @@ class Device {
   std::vector<uint16_t> memory_;
   uint8_t* origin_ = nullptr;
   uint64_t frames_ = 0;
-  std::vector<GameApiCall> gameApiLog_;
+  std::vector<GameApiCall> game_api_log_;
 };
 
 // The process's device.
@@ -285,11 +285,11 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// The window procedure: (window, message, wParam, lParam) -> result.
+// The window procedure: (window, message, w_param, l_param) -> result.
 using WindowProc = std::function<intptr_t(WindowHandle, uint32_t, uintptr_t, intptr_t)>;
 
 struct WindowDesc {
-  std::u16string className;
+  std::u16string class_name;
   std::u16string title;
   bool topmost = false;
   // Position on the screen; an empty rectangle means the screen below the
@@ -298,14 +298,14 @@ struct WindowDesc {
 };
 
 // Creates a window and delivers the create message (1) to `proc` before
-// returning, with lParam = createParam. An empty proc fails (null handle).
+// returning, with l_param = createParam. An empty proc fails (null handle).
 WindowHandle CreateAppWindow(const WindowDesc& desc, WindowProc proc, void* createParam);
 // Delivers the destroy message (2), then forgets the window; messages still
 // queued for it are dropped. False for an unknown handle.
 bool DestroyAppWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
 // The first live window with this class and title; null when none.
-WindowHandle FindAppWindow(std::u16string_view className, std::u16string_view title);
+WindowHandle FindAppWindow(std::u16string_view class_name, std::u16string_view title);
 bool GetWindowRect(WindowHandle window, Rect* out);
 bool MoveAppWindow(WindowHandle window, const Rect& rect);
 // Show commands: 0 hide, 5 show, 6 minimise. Recorded only.
@@ -335,12 +335,12 @@ bool BlitToWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
 
 inline constexpr uint32_t kMsgCreate = 1;
 inline constexpr uint32_t kMsgDestroy = 2;
-inline constexpr uint32_t kMsgActivate = 6;       // wParam low word: 0 inactive, 1 active
-inline constexpr uint32_t kMsgQuit = 18;          // wParam: exit code
-inline constexpr uint32_t kMsgKeyDown = 0x100;    // wParam: virtual key; lParam bit 30: repeat
+inline constexpr uint32_t kMsgActivate = 6;       // w_param low word: 0 inactive, 1 active
+inline constexpr uint32_t kMsgQuit = 18;          // w_param: exit code
+inline constexpr uint32_t kMsgKeyDown = 0x100;    // w_param: virtual key; l_param bit 30: repeat
 inline constexpr uint32_t kMsgKeyUp = 0x101;
-inline constexpr uint32_t kMsgSysCommand = 0x112; // wParam & 0xFFF0 == kSysCommandClose: close
-inline constexpr uint32_t kMsgStylusMove = 0x200; // lParam: x low 16 bits, y high 16 bits (signed)
+inline constexpr uint32_t kMsgSysCommand = 0x112; // w_param & 0xFFF0 == kSysCommandClose: close
+inline constexpr uint32_t kMsgStylusMove = 0x200; // l_param: x low 16 bits, y high 16 bits (signed)
 inline constexpr uint32_t kMsgStylusDown = 0x201;
 inline constexpr uint32_t kMsgStylusUp = 0x202;
 inline constexpr uint32_t kMsgStylusDoubleClick = 0x203;
@@ -350,22 +350,22 @@ inline constexpr uintptr_t kSysCommandClose = 0xF060;
 struct Message {
   WindowHandle window = nullptr;  // null for thread messages (quit)
   uint32_t id = 0;
-  uintptr_t wParam = 0;
-  intptr_t lParam = 0;
+  uintptr_t w_param = 0;
+  intptr_t l_param = 0;
 };
 
-// lParam of a stylus message: x in the low and y in the high 16 bits.
+// l_param of a stylus message: x in the low and y in the high 16 bits.
 constexpr intptr_t PackPoint(int32_t x, int32_t y) {
   return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
                                static_cast<uint32_t>(x & 0xFFFF));
 }
-constexpr int32_t PointX(intptr_t lParam) {
-  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uintptr_t>(lParam) & 0xFFFF));
+constexpr int32_t PointX(intptr_t l_param) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uintptr_t>(l_param) & 0xFFFF));
 }
-constexpr int32_t PointY(intptr_t lParam) {
-  return static_cast<int16_t>(static_cast<uint16_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF));
+constexpr int32_t PointY(intptr_t l_param) {
+  return static_cast<int16_t>(static_cast<uint16_t>((static_cast<uintptr_t>(l_param) >> 16) & 0xFFFF));
 }
-// lParam of a key message: repeat count 1, bit 30 previous state (auto
+// l_param of a key message: repeat count 1, bit 30 previous state (auto
 // repeat), bit 31 key released.
 constexpr intptr_t KeyLParam(bool down, bool repeat) {
   uint32_t v = 1u;
@@ -373,16 +373,16 @@ constexpr intptr_t KeyLParam(bool down, bool repeat) {
   if (!down) v |= 1u << 31;
   return static_cast<intptr_t>(v);
 }
-constexpr bool IsAutoRepeat(intptr_t lParam) {
-  return (static_cast<uintptr_t>(lParam) & (uintptr_t{1} << 30)) != 0;
+constexpr bool IsAutoRepeat(intptr_t l_param) {
+  return (static_cast<uintptr_t>(l_param) & (uintptr_t{1} << 30)) != 0;
 }
 
 // Queues a message for a live window (false otherwise).
-bool PostMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam);
+bool PostMessage(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param);
 // Queues the quit message (18) with the exit code.
 void PostQuitMessage(int32_t exitCode);
 // Calls the window's procedure at once; 0 for an unknown window.
-intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam);
+intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param);
 // Takes in host events (backend), then looks at the oldest message. With
 // `remove` it is taken off the queue. False when the queue is empty.
 bool PeekMessage(Message* out, bool remove);
@@ -393,7 +393,7 @@ bool WaitMessage(uint32_t timeoutMs);
 // windows that no longer exist.
 intptr_t DispatchMessage(const Message& message);
 // What the system does with messages a program does not handle: nothing.
-intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam);
+intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param);
 size_t PendingMessageCount();
 // Drops every queued message (tests).
 void ClearMessages();
@@ -426,7 +426,7 @@ void SetKeyToggled(int vk, bool toggled);
 void ResetKeyState();
 
 // Injection helpers for the headless backend and tests: update the key state
-// and post the key message (lParam as the backends build it).
+// and post the key message (l_param as the backends build it).
 bool InjectKey(WindowHandle window, int vk, bool down, bool repeat = false);
 bool InjectStylus(WindowHandle window, uint32_t id, int32_t x, int32_t y);
 

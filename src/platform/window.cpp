@@ -21,7 +21,7 @@ struct WindowRecord {
   WindowDesc desc;
   WindowProc proc;
   Rect rect;
-  int showCommand = 5;
+  int show_command = 5;
 };
 
 struct WindowTable {
@@ -83,10 +83,10 @@ std::vector<ShownMessageBox>& Boxes() {
 
 namespace internal {
 
-void PostToAllWindows(uint32_t id, uintptr_t wParam, intptr_t lParam) {
+void PostToAllWindows(uint32_t id, uintptr_t w_param, intptr_t l_param) {
   for (const auto& [handle, record] : Windows().windows) {
     (void)record;
-    Queue().push_back(Message{handle, id, wParam, lParam});
+    Queue().push_back(Message{handle, id, w_param, l_param});
   }
 }
 
@@ -141,9 +141,9 @@ bool DestroyAppWindow(WindowHandle window) {
 
 bool IsWindow(WindowHandle window) { return window != nullptr && Find(window) != nullptr; }
 
-WindowHandle FindAppWindow(std::u16string_view className, std::u16string_view title) {
+WindowHandle FindAppWindow(std::u16string_view class_name, std::u16string_view title) {
   for (const auto& [handle, record] : Windows().windows) {
-    if (record.desc.className == className && record.desc.title == title) {
+    if (record.desc.class_name == class_name && record.desc.title == title) {
       return handle;
     }
   }
@@ -167,13 +167,13 @@ bool MoveAppWindow(WindowHandle window, const Rect& rect) {
 bool ShowAppWindow(WindowHandle window, int command) {
   WindowRecord* record = Find(window);
   if (record == nullptr) return false;
-  record->showCommand = command;
+  record->show_command = command;
   return true;
 }
 
 int LastShowCommand(WindowHandle window) {
   const WindowRecord* record = Find(window);
-  return record == nullptr ? -1 : record->showCommand;
+  return record == nullptr ? -1 : record->show_command;
 }
 
 bool SetForegroundWindow(WindowHandle window) {
@@ -250,9 +250,9 @@ bool BlitToWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
 // ---------------------------------------------------------------------------
 // Messages
 
-bool PostMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) {
+bool PostMessage(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param) {
   if (!IsWindow(window)) return false;
-  Queue().push_back(Message{window, id, wParam, lParam});
+  Queue().push_back(Message{window, id, w_param, l_param});
   return true;
 }
 
@@ -261,11 +261,11 @@ void PostQuitMessage(int32_t exitCode) {
                             static_cast<uintptr_t>(static_cast<uint32_t>(exitCode)), 0});
 }
 
-intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) {
+intptr_t SendMessage(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param) {
   const WindowRecord* record = Find(window);
   if (record == nullptr) return 0;
   WindowProc call = record->proc;
-  return call(window, id, wParam, lParam);
+  return call(window, id, w_param, l_param);
 }
 
 bool PeekMessage(Message* out, bool remove) {
@@ -290,7 +290,7 @@ bool WaitMessage(uint32_t timeoutMs) {
 
 intptr_t DispatchMessage(const Message& message) {
   if (message.window == nullptr) return 0;
-  return SendMessage(message.window, message.id, message.wParam, message.lParam);
+  return SendMessage(message.window, message.id, message.w_param, message.l_param);
 }
 
 intptr_t DefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }

@@ -57,7 +57,7 @@ TEST(CalcAppSizeClass, LargeOnlyForVgaScreensLessTheTopBar) {
 // turn re-creates the display and lays the screen out again.
 TEST_F(CalcAppTest, ReactivationLaysOutAgainOnlyWhenTheScreenSizeChanged) {
   platform::DeviceConfig device;
-  device.workAreaTop = 26;
+  device.work_area_top = 26;
   Reset(device);
   ScriptedBackend* script = Script();
   ProbeCalc app(ProbeConfig(true));
@@ -99,7 +99,7 @@ TEST_F(CalcAppTest, ReactivationLaysOutAgainOnlyWhenTheScreenSizeChanged) {
 // run ends with the code and says so, instead of drawing into nothing.
 TEST_F(CalcAppTest, TurnThatLeavesNoRoomEndsTheRunWithAMessage) {
   platform::DeviceConfig device;
-  device.workAreaTop = 500;
+  device.work_area_top = 500;
   Reset(device);
   ProbeCalc app(ProbeConfig(true));
   app.setFrameLimit(20);

@@ -76,11 +76,11 @@ TEST(Options, WindowScaleAndDeviceFollowTheOptions) {
   }
   const platform::DeviceConfig d = DeviceConfigFor(ParseCommandLine(
       {"--raw-frame-buffer", "--oem", "Compaq iPAQ H3800", "--os-version", "4.21"}).options);
-  EXPECT_EQ(std::make_tuple(d.rawFrameBuffer, d.oemInfo, d.osMajor, d.osMinor),
+  EXPECT_EQ(std::make_tuple(d.raw_frame_buffer, d.oem_info, d.os_major, d.os_minor),
             std::make_tuple(true, std::u16string(u"Compaq iPAQ H3800"), 4u, 21u));
   const platform::DeviceConfig plain = DeviceConfigFor(ParseCommandLine({}).options);
-  EXPECT_EQ(std::make_tuple(plain.rawFrameBuffer, plain.oemInfo, plain.osMajor, plain.osMinor),
-            std::make_tuple(false, platform::DeviceConfig{}.oemInfo, 5u, 0u));
+  EXPECT_EQ(std::make_tuple(plain.raw_frame_buffer, plain.oem_info, plain.os_major, plain.os_minor),
+            std::make_tuple(false, platform::DeviceConfig{}.oem_info, 5u, 0u));
 }
 
 TEST(Options, RejectedWithAClearMessage) {

@@ -27,19 +27,19 @@ TEST_F(DisplayTest, OpenDirectTakesItsScreenFromTheRightSource) {
       {"raw, system orientation 2", RawDevice(-1, 1, 2), 0x8020, k240x, 8, true},
       {"raw, system orientation 4", RawDevice(-1, 1, 4), 0x8020, k240x, 4, true},
       {"raw, orientation call missing",
-       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientationQuery = OrientationQuery::kMissing; }), 0x8000,
+       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientation_query = OrientationQuery::kMissing; }), 0x8000,
        k240, 1, true},
       {"raw, orientation call failing",
-       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientationQuery = OrientationQuery::kFails; }), 0x8000,
+       With(RawDevice(1, 1, 1), [](DeviceConfig& c) { c.orientation_query = OrientationQuery::kFails; }), 0x8000,
        k240, 1, true},
-      {"raw 5-5-5", With(raw, [](DeviceConfig& c) { c.rawFormat = 2; }), 0x8000, {240, 320, 2, 480, 16, 0x60}, 1, true},
-      {"raw on system 5.0, format 3", With(raw, [](DeviceConfig& c) { c.osMajor = 5, c.osMinor = 0, c.rawFormat = 3; }),
+      {"raw 5-5-5", With(raw, [](DeviceConfig& c) { c.raw_format = 2; }), 0x8000, {240, 320, 2, 480, 16, 0x60}, 1, true},
+      {"raw on system 5.0, format 3", With(raw, [](DeviceConfig& c) { c.os_major = 5, c.os_minor = 0, c.raw_format = 3; }),
        0x8020, k240, 1, true},
       // The raw buffer only when asked for, on a system above 4.20, in a usable format.
       {"raw not asked for", raw, 0x0020, k240, 1, false},
-      {"system 4.20", With(raw, [](DeviceConfig& c) { c.osMinor = 20; }), 0x8000, k240, 1, false},
-      {"raw format 0", With(raw, [](DeviceConfig& c) { c.rawFormat = 0; }), 0x8000, k240, 1, false},
-      {"raw format 4", With(raw, [](DeviceConfig& c) { c.rawFormat = 4; }), 0x8000, k240, 1, false},
+      {"system 4.20", With(raw, [](DeviceConfig& c) { c.os_minor = 20; }), 0x8000, k240, 1, false},
+      {"raw format 0", With(raw, [](DeviceConfig& c) { c.raw_format = 0; }), 0x8000, k240, 1, false},
+      {"raw format 4", With(raw, [](DeviceConfig& c) { c.raw_format = 4; }), 0x8000, k240, 1, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -71,7 +71,7 @@ TEST_F(DisplayTest, OpenDirectTakesItsScreenFromTheRightSource) {
       PixelDescription d;
       ASSERT_EQ(display_->LockPixels(&d), kOk);
       EXPECT_EQ(std::tuple(reinterpret_cast<uint8_t*>(d.pixels), d.x_pitch, d.y_pitch),
-                std::tuple(platform::TheDevice().FrameBuffer(), r.device.xPitch, r.device.yPitch));
+                std::tuple(platform::TheDevice().FrameBuffer(), r.device.x_pitch, r.device.y_pitch));
       ASSERT_EQ(display_->UnlockPixels(), kOk);
     }
     EXPECT_EQ(display_->Close(), kOk);
@@ -84,7 +84,7 @@ TEST_F(DisplayTest, OpenDirectTakesItsScreenFromTheRightSource) {
 }
 
 TEST_F(DisplayTest, RawFiveFiveFiveOpensButOnlyPlainCopiesWork) {
-  UseDevice(With(RawDevice(1, 1), [](DeviceConfig& c) { c.rawFormat = 2; }));
+  UseDevice(With(RawDevice(1, 1), [](DeviceConfig& c) { c.raw_format = 2; }));
   ASSERT_EQ(display_->OpenDirect(0x8000, window_, 16), kOk);
   Surface* back = display_->BackBuffer();
   ASSERT_NE(back, nullptr);
@@ -101,15 +101,15 @@ TEST_F(DisplayTest, UnusableScreensAreRefusedAndLeaveNothingOpen) {
   const DeviceConfig raw = RawDevice(1, 1);
   const Row rows[] = {
       {"neither pitch 2 bytes (Game API)",
-       With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.xPitch = 4, c.yPitch = 960; }), true, 1},
-      {"neither pitch 2 bytes (raw)", With(raw, [](DeviceConfig& c) { c.xPitch = 4, c.yPitch = 960; }), true, 0},
-      {"rows overlap", With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.yPitch = 2; }), true, 1},
+       With(raw, [](DeviceConfig& c) { c.raw_frame_buffer = false, c.x_pitch = 4, c.y_pitch = 960; }), true, 1},
+      {"neither pitch 2 bytes (raw)", With(raw, [](DeviceConfig& c) { c.x_pitch = 4, c.y_pitch = 960; }), true, 0},
+      {"rows overlap", With(raw, [](DeviceConfig& c) { c.raw_frame_buffer = false, c.y_pitch = 2; }), true, 1},
       {"8 bits per pixel (Game API)",
-       With(raw, [](DeviceConfig& c) { c.rawFrameBuffer = false, c.yPitch = 480, c.bitsPerPixel = 8; }), true, 1},
-      {"8 bits per pixel, raw offered", With(raw, [](DeviceConfig& c) { c.yPitch = 480, c.bitsPerPixel = 8; }), true, 1},
+       With(raw, [](DeviceConfig& c) { c.raw_frame_buffer = false, c.y_pitch = 480, c.bits_per_pixel = 8; }), true, 1},
+      {"8 bits per pixel, raw offered", With(raw, [](DeviceConfig& c) { c.y_pitch = 480, c.bits_per_pixel = 8; }), true, 1},
       {"fixed-address name without the memory behind it",
        With(DeviceConfig::WithPitchSigns(480, 640, 1, 1),
-            [](DeviceConfig& c) { c.oemInfo = u"Compaq iPAQ H3870 (another panel)"; }),
+            [](DeviceConfig& c) { c.oem_info = u"Compaq iPAQ H3870 (another panel)"; }),
        true, 0},
       {"no library, fixed-address device", DeviceConfig::FixedAddressDevice(), false, 0},
       {"no library, raw frame buffer", raw, false, 0},

@@ -44,7 +44,7 @@ TEST_F(DisplayTest, PresentShowsTheImageForEveryPitchLayoutAndOrientation) {
 
 TEST_F(DisplayTest, PresentCopiesWithoutTouchingPixelsBeyondTheScreen) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
-  c.yPitch = 520;  // rows 520 bytes apart for 240 pixels
+  c.y_pitch = 520;  // rows 520 bytes apart for 240 pixels
   UseDevice(c);
   uint8_t* fb = platform::TheDevice().FrameBuffer();
   const uint16_t mark = 0xABCD;
@@ -90,7 +90,7 @@ TEST_F(DisplayTest, WindowedFrameReachesTheWindowThroughTheDeviceContext) {
   for (int32_t code : kCodes) {
     SCOPED_TRACE(code);
     DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
-    c.workAreaTop = 26;
+    c.work_area_top = 26;
     UseDevice(c);
     ASSERT_TRUE(platform::MoveAppWindow(window_, platform::Rect{0, 26, 240, 320}));
     ASSERT_EQ(display_->SetScreenOrientation(code), kOk);

@@ -84,12 +84,12 @@ class DisplayTest : public ::testing::Test {
   static void UseDevice(const DeviceConfig& config) { ASSERT_TRUE(platform::TheDevice().Reset(config)); }
 
   // A device that answers the raw frame-buffer escape on a new enough system.
-  static DeviceConfig RawDevice(int xSign, int ySign, int32_t systemOrientation = 0) {
+  static DeviceConfig RawDevice(int xSign, int ySign, int32_t system_orientation = 0) {
     DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, xSign, ySign);
-    c.rawFrameBuffer = true;
-    c.systemOrientation = systemOrientation;
-    c.osMajor = 4;
-    c.osMinor = 21;
+    c.raw_frame_buffer = true;
+    c.system_orientation = system_orientation;
+    c.os_major = 4;
+    c.os_minor = 21;
     return c;
   }
 

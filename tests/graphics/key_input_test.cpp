@@ -63,7 +63,7 @@ TEST_F(KeyInputTest, OpenCloseAndTheirFailures) {
 
 TEST_F(KeyInputTest, ListOrderIsUpDownLeftRightStartABCWithSignWidened) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, 1, 1);
-  c.gameKeys = {11, 12, 13, 14, -15, 16, 0x7FFF, -32768};  // up down left right A B C start
+  c.game_keys = {11, 12, 13, 14, -15, 16, 0x7FFF, -32768};  // up down left right A B C start
   UseDevice(c);
   for (GraphicsContext* context : {context_.get(), static_cast<GraphicsContext*>(nullptr)}) {
     SCOPED_TRACE(context == nullptr ? "no context: hardware orientation" : "display closed");

@@ -26,7 +26,7 @@ class DeviceTest : public ::testing::Test {
 // Writing each hardware pixel through the pitches and reading all back finds
 // overlaps and out-of-range addresses (the sanitizer build too).
 TEST_F(DeviceTest, PitchSignsChooseRowOrColumnMemoryAndEveryPixelIsDistinct) {
-  struct Row { int xSign, ySign; int32_t width, height; int32_t xPitch, yPitch; uint32_t format; };
+  struct Row { int xSign, ySign; int32_t width, height; int32_t x_pitch, y_pitch; uint32_t format; };
   const Row rows[] = {
       {+1, +1, 240, 320, 2, 480, 0xA0},  {-1, -1, 240, 320, -2, -480, 0xA0}, {+1, -1, 240, 320, 640, -2, 0xA0},
       {-1, +1, 240, 320, -640, 2, 0xA0}, {+1, +1, 640, 480, 2, 1280, 0xA8},  {-1, +1, 640, 480, -960, 2, 0xA8},
@@ -34,13 +34,13 @@ TEST_F(DeviceTest, PitchSignsChooseRowOrColumnMemoryAndEveryPixelIsDistinct) {
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.xSign << "," << r.ySign << " " << r.width << "x" << r.height);
     const DeviceConfig c = DeviceConfig::WithPitchSigns(r.width, r.height, r.xSign, r.ySign);
-    EXPECT_EQ(std::tie(c.xPitch, c.yPitch, c.formatFlags), std::tie(r.xPitch, r.yPitch, r.format));
+    EXPECT_EQ(std::tie(c.x_pitch, c.y_pitch, c.format_flags), std::tie(r.x_pitch, r.y_pitch, r.format));
     ASSERT_TRUE(TheDevice().Reset(c));
     Device& d = TheDevice();
     for (int32_t y = 0; y < r.height; ++y) {
       for (int32_t x = 0; x < r.width; ++x) {
         const auto v = static_cast<uint16_t>(y * r.width + x + 1);
-        std::memcpy(d.FrameBuffer() + x * c.xPitch + y * c.yPitch, &v, 2);
+        std::memcpy(d.FrameBuffer() + x * c.x_pitch + y * c.y_pitch, &v, 2);
       }
     }
     int wrong = 0;
@@ -56,10 +56,10 @@ TEST_F(DeviceTest, ResetRefusesUnusableConfigurationsAndKeepsTheOldDevice) {
   const Row rows[] = {
       {"zero width", [](DeviceConfig& c) { c.width = 0; }},
       {"negative height", [](DeviceConfig& c) { c.height = -4; }},
-      {"too wide", [](DeviceConfig& c) { c.width = 4096; }}, {"zero x pitch", [](DeviceConfig& c) { c.xPitch = 0; }},
-      {"odd y pitch", [](DeviceConfig& c) { c.yPitch = 961; }},
-      {"huge pitch", [](DeviceConfig& c) { c.yPitch = 1 << 22; }},
-      {"above 64 MiB", [](DeviceConfig& c) { c.width = 2048, c.height = 2048, c.xPitch = 2, c.yPitch = 1 << 16; }},
+      {"too wide", [](DeviceConfig& c) { c.width = 4096; }}, {"zero x pitch", [](DeviceConfig& c) { c.x_pitch = 0; }},
+      {"odd y pitch", [](DeviceConfig& c) { c.y_pitch = 961; }},
+      {"huge pitch", [](DeviceConfig& c) { c.y_pitch = 1 << 22; }},
+      {"above 64 MiB", [](DeviceConfig& c) { c.width = 2048, c.height = 2048, c.x_pitch = 2, c.y_pitch = 1 << 16; }},
   };
   ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
   for (const Row& r : rows) {
@@ -68,7 +68,7 @@ TEST_F(DeviceTest, ResetRefusesUnusableConfigurationsAndKeepsTheOldDevice) {
     r.change(c);
     EXPECT_FALSE(TheDevice().Reset(c));
     EXPECT_EQ(TheDevice().Config().width, 240);
-    EXPECT_EQ(TheDevice().Config().yPitch, 480);
+    EXPECT_EQ(TheDevice().Config().y_pitch, 480);
   }
 }
 
@@ -86,13 +86,13 @@ TEST_F(DeviceTest, ScreenFollowsTheSystemOrientation) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);
     DeviceConfig c = DeviceConfig::WithPitchSigns(4, 6, 1, 1);
-    c.systemOrientation = r.value;
+    c.system_orientation = r.value;
     ASSERT_TRUE(TheDevice().Reset(c));
     Device& d = TheDevice();
     EXPECT_EQ(d.ScreenWidth(), r.screenW);
     EXPECT_EQ(d.ScreenHeight(), r.screenH);
     const uint16_t mark = 0xBEEF;
-    std::memcpy(d.FrameBuffer() + 1 * c.xPitch + 2 * c.yPitch, &mark, 2);
+    std::memcpy(d.FrameBuffer() + 1 * c.x_pitch + 2 * c.y_pitch, &mark, 2);
     EXPECT_EQ(d.ScreenPixel(r.sx, r.sy), mark);
     const std::vector<uint16_t> screen = d.ScreenPixels();
     ASSERT_EQ(screen.size(), size_t(r.screenW * r.screenH));
@@ -118,7 +118,7 @@ TEST_F(DeviceTest, QuarterTurnCyclesAndTellsEveryWindow) {
   ClearMessages();
   for (int32_t value : {1, 2, 4, 0}) {
     TheDevice().RotateQuarter();
-    EXPECT_EQ(TheDevice().Config().systemOrientation, value);
+    EXPECT_EQ(TheDevice().Config().system_orientation, value);
   }
   EXPECT_EQ(TheDevice().ScreenWidth(), 480);
   // Each turn: deactivate, then activate.
@@ -127,25 +127,25 @@ TEST_F(DeviceTest, QuarterTurnCyclesAndTellsEveryWindow) {
   for (int i = 0; i < 8; ++i) {
     ASSERT_TRUE(PeekMessage(&m, true));
     EXPECT_EQ(m.id, kMsgActivate);
-    EXPECT_EQ(m.wParam, i % 2 == 0 ? 0u : 1u);
+    EXPECT_EQ(m.w_param, i % 2 == 0 ? 0u : 1u);
   }
   DestroyAppWindow(w);
 }
 
 TEST_F(DeviceTest, RawFrameBufferEscape) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(240, 320, -1, 1);
-  c.rawFrameBuffer = true;
-  c.rawFormat = 2;
+  c.raw_frame_buffer = true;
+  c.raw_format = 2;
   ASSERT_TRUE(TheDevice().Reset(c));
   RawFrameBufferInfo info{};
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info), 1);
-  EXPECT_EQ(std::tie(info.format, info.bitsPerPixel, info.xStride, info.yStride, info.width, info.height),
+  EXPECT_EQ(std::tie(info.format, info.bits_per_pixel, info.x_stride, info.y_stride, info.width, info.height),
             std::make_tuple(uint16_t{2}, uint16_t{16}, -640, 2, 240, 320));
-  EXPECT_EQ(info.framePointer, TheDevice().FrameBuffer());
+  EXPECT_EQ(info.frame_pointer, TheDevice().FrameBuffer());
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info - 1), -1);
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, nullptr, sizeof info), -1);
   EXPECT_EQ(TheDevice().DriverEscape(0x20002, &info, sizeof info), 0);
-  c.rawFrameBuffer = false;
+  c.raw_frame_buffer = false;
   ASSERT_TRUE(TheDevice().Reset(c));
   EXPECT_EQ(TheDevice().DriverEscape(kEscapeGetRawFrameBuffer, &info, sizeof info), 0);
 }
@@ -157,8 +157,8 @@ TEST_F(DeviceTest, FixedAddressIsReachedOnlyOnTheFixedAddressDevice) {
   EXPECT_EQ(TheDevice().FixedAddressMemory(0), nullptr);
   // Same OEM string, another panel: the memory is not where the address says.
   DeviceConfig other = DeviceConfig::FixedAddressDevice();
-  other.xPitch = 2;
-  other.yPitch = 480;
+  other.x_pitch = 2;
+  other.y_pitch = 480;
   ASSERT_TRUE(TheDevice().Reset(other));
   EXPECT_EQ(TheDevice().FixedAddressMemory(kFixedFrameBufferAddress), nullptr);
   ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
@@ -183,7 +183,7 @@ TEST_F(DeviceTest, OemStringIsCutToTheBuffer) {
 
 TEST_F(DeviceTest, DisplayModeCall) {
   DeviceConfig c;
-  c.systemOrientation = kSystemOrientation270;
+  c.system_orientation = kSystemOrientation270;
   ASSERT_TRUE(TheDevice().Reset(c));
   Device& d = TheDevice();
   DisplayModeRecord query{192, kModeFieldQueryOrientation, 0};
@@ -194,11 +194,11 @@ TEST_F(DeviceTest, DisplayModeCall) {
   EXPECT_EQ(d.ChangeDisplaySettings(nullptr, kModeChangeTest), kModeChangeBadParam);
   DisplayModeRecord set{192, kModeFieldOrientation, kSystemOrientation90};
   EXPECT_EQ(d.ChangeDisplaySettings(&set, 0), kModeChangeSuccessful);
-  EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
+  EXPECT_EQ(d.Config().system_orientation, kSystemOrientation90);
   DisplayModeRecord bad{192, kModeFieldOrientation, 3};
   EXPECT_EQ(d.ChangeDisplaySettings(&bad, 0), kModeChangeBadMode);
-  EXPECT_EQ(d.Config().systemOrientation, kSystemOrientation90);
-  c.orientationQuery = OrientationQuery::kFails;
+  EXPECT_EQ(d.Config().system_orientation, kSystemOrientation90);
+  c.orientation_query = OrientationQuery::kFails;
   ASSERT_TRUE(d.Reset(c));
   EXPECT_NE(d.ChangeDisplaySettings(&query, kModeChangeTest), kModeChangeSuccessful);
 }

@@ -44,7 +44,7 @@ TEST(ScreenshotTest, ChannelsWidenToTheFullByteRange) {
 
 TEST(ScreenshotTest, ScreenIsWrittenAsShownInTheSystemOrientation) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(4, 6, 1, -1);
-  c.systemOrientation = kSystemOrientation90;
+  c.system_orientation = kSystemOrientation90;
   ASSERT_TRUE(TheDevice().Reset(c));
   TheDevice().SetScreenPixel(5, 0, 0xF800);  // top right corner as shown
   const std::string path = TempPath("screen.png");

@@ -28,7 +28,7 @@ class WindowTest : public ::testing::Test {
   }
 
   // Windows are named a, b, c... in the order they were made; the procedure
-  // notes every message it gets as "name id wParam" and answers 7.
+  // notes every message it gets as "name id w_param" and answers 7.
   WindowHandle Make(const std::u16string& title = u"Abacine") {
     const char name = static_cast<char>('a' + made_.size());
     WindowHandle w = CreateAppWindow(
@@ -54,7 +54,7 @@ class WindowTest : public ::testing::Test {
     for (Message m; PeekMessage(&m, true);) {
       char name = '-';
       for (size_t i = 0; i < made_.size(); ++i) name = made_[i] == m.window ? static_cast<char>('a' + i) : name;
-      out.push_back(Describe(name, m.id, m.wParam));
+      out.push_back(Describe(name, m.id, m.w_param));
     }
     return out;
   }
@@ -85,7 +85,7 @@ TEST_F(WindowTest, CreateAndDestroyDeliverTheirMessagesAndHandlesStayInvalid) {
 
 TEST_F(WindowTest, FindByClassAndTitleAndTheDefaultRectangle) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(24, 32, 1, 1);
-  c.workAreaTop = 4;
+  c.work_area_top = 4;
   ASSERT_TRUE(TheDevice().Reset(c));
   WindowHandle a = Make(u"Abacine");
   Make(u"Other");
@@ -120,7 +120,7 @@ TEST_F(WindowTest, MessagesArriveInOrderAndDispatchReachesTheProcedure) {
   ASSERT_TRUE(PeekMessage(&m, true));
   EXPECT_EQ(m.window, nullptr);
   EXPECT_EQ(DispatchMessage(m), 0);  // thread messages go nowhere
-  EXPECT_EQ(Describe('-', m.id, m.wParam), "- 0x12 5");
+  EXPECT_EQ(Describe('-', m.id, m.w_param), "- 0x12 5");
   EXPECT_FALSE(PeekMessage(&m, true));
   EXPECT_EQ(seen_, (Seen{"a 0x100 65", "a 0x201 1"}));
 }
@@ -178,7 +178,7 @@ TEST_F(WindowTest, InjectedKeysUpdateKeyStateAndLockKeysToggle) {
   for (const bool repeat : {false, true}) {
     ASSERT_TRUE(PeekMessage(&m, true));
     EXPECT_EQ(m.id, kMsgKeyDown);
-    EXPECT_EQ(IsAutoRepeat(m.lParam), repeat);
+    EXPECT_EQ(IsAutoRepeat(m.l_param), repeat);
   }
   ASSERT_TRUE(PeekMessage(&m, true));
   EXPECT_EQ(m.id, kMsgKeyUp);
@@ -200,8 +200,8 @@ TEST_F(WindowTest, InjectedKeysUpdateKeyStateAndLockKeysToggle) {
   EXPECT_TRUE(InjectStylus(w, kMsgStylusUp, 5, 6));
   EXPECT_FALSE(InjectStylus(w, kMsgKeyDown, 5, 6));
   ASSERT_TRUE(PeekMessage(&m, true));
-  EXPECT_EQ(Describe('a', m.id, m.wParam), "a 0x201 1");
-  EXPECT_EQ(PointY(m.lParam), -2);
+  EXPECT_EQ(Describe('a', m.id, m.w_param), "a 0x201 1");
+  EXPECT_EQ(PointY(m.l_param), -2);
   EXPECT_EQ(Take(), Seen{"a 0x202 0"});
 }
 
@@ -220,7 +220,7 @@ TEST_F(WindowTest, ForegroundChangesArriveAsActivationMessages) {
 
 TEST_F(WindowTest, CopyToWindowLandsBelowTheShellBarAndIsClipped) {
   DeviceConfig c = DeviceConfig::WithPitchSigns(8, 10, 1, 1);
-  c.workAreaTop = 2;
+  c.work_area_top = 2;
   ASSERT_TRUE(TheDevice().Reset(c));
   WindowHandle w = Make();  // (0, 2) - (8, 10)
   // A 10 x 10 source with a pad column, so that rows are 22 bytes apart.

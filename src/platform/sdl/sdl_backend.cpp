@@ -110,9 +110,9 @@ class SdlBackend final : public Backend {
     while (SDL_PollEvent(&event) != 0) Handle(event);
     const Device& device = TheDevice();
     const uint32_t now = SDL_GetTicks();
-    if (device.FrameCounter() != shownFrame_) {
+    if (device.FrameCounter() != shown_frame_) {
       Refresh();
-    } else if (now - shownAt_ >= kRefreshMs) {
+    } else if (now - shown_at_ >= kRefreshMs) {
       RefreshIfChanged();
     }
   }
@@ -153,18 +153,18 @@ class SdlBackend final : public Backend {
   bool MakeTexture() {
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     const Device& device = TheDevice();
-    texWidth_ = device.ScreenWidth();
-    texHeight_ = device.ScreenHeight();
+    tex_width_ = device.ScreenWidth();
+    tex_height_ = device.ScreenHeight();
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                 texWidth_, texHeight_);
+                                 tex_width_, tex_height_);
     return texture_ != nullptr;
   }
 
   void RefreshIfChanged() {
     const Device& device = TheDevice();
-    shownAt_ = SDL_GetTicks();
-    if (device.ScreenWidth() == texWidth_ && device.ScreenHeight() == texHeight_ &&
-        device.FrameMemory() == shownMemory_) {
+    shown_at_ = SDL_GetTicks();
+    if (device.ScreenWidth() == tex_width_ && device.ScreenHeight() == tex_height_ &&
+        device.FrameMemory() == shown_memory_) {
       return;
     }
     Refresh();
@@ -172,15 +172,15 @@ class SdlBackend final : public Backend {
 
   void Refresh() {
     const Device& device = TheDevice();
-    shownFrame_ = device.FrameCounter();
-    shownAt_ = SDL_GetTicks();
+    shown_frame_ = device.FrameCounter();
+    shown_at_ = SDL_GetTicks();
     if (texture_ == nullptr) return;
-    if (device.ScreenWidth() != texWidth_ || device.ScreenHeight() != texHeight_) {
+    if (device.ScreenWidth() != tex_width_ || device.ScreenHeight() != tex_height_) {
       if (!MakeTexture()) return;
     }
-    shownMemory_ = device.FrameMemory();
+    shown_memory_ = device.FrameMemory();
     const std::vector<uint16_t> pixels = device.ScreenPixels();
-    SDL_UpdateTexture(texture_, nullptr, pixels.data(), texWidth_ * 2);
+    SDL_UpdateTexture(texture_, nullptr, pixels.data(), tex_width_ * 2);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
@@ -215,7 +215,7 @@ class SdlBackend final : public Backend {
     SetKeyToggled(kVkNumLock, (mods & KMOD_NUM) != 0);
     SetKeyToggled(kVkCapital, (mods & KMOD_CAPS) != 0);
     if (vk == 0) return;
-    if (vk == options_.rotateKey) {
+    if (vk == options_.rotate_key) {
       if (down && key.repeat == 0) TheDevice().RotateQuarter();
       return;
     }
@@ -247,7 +247,7 @@ class SdlBackend final : public Backend {
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
-          const bool twice = options_.doubleClicks && event.button.clicks >= 2;
+          const bool twice = options_.double_clicks && event.button.clicks >= 2;
           Stylus(twice ? kMsgStylusDoubleClick : kMsgStylusDown, event.button.x, event.button.y,
                  true);
           captured_ = true;
@@ -283,11 +283,11 @@ class SdlBackend final : public Backend {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
-  int32_t texWidth_ = 0;
-  int32_t texHeight_ = 0;
-  uint64_t shownFrame_ = ~uint64_t{0};
-  std::vector<uint16_t> shownMemory_;  // the frame memory the texture shows
-  uint32_t shownAt_ = 0;
+  int32_t tex_width_ = 0;
+  int32_t tex_height_ = 0;
+  uint64_t shown_frame_ = ~uint64_t{0};
+  std::vector<uint16_t> shown_memory_;  // the frame memory the texture shows
+  uint32_t shown_at_ = 0;
   bool captured_ = false;
 };
 

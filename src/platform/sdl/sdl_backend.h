@@ -13,8 +13,8 @@ namespace abacine::platform {
 struct SdlOptions {
   int scale = 1;               // window pixels per screen pixel, 1..8
   std::string title = "Abacine";
-  int rotateKey = kVkF8;       // turns the device a quarter; 0 for none
-  bool doubleClicks = false;   // a second quick click sends 0x203 instead of 0x201
+  int rotate_key = kVkF8;       // turns the device a quarter; 0 for none
+  bool double_clicks = false;   // a second quick click sends 0x203 instead of 0x201
   // Error boxes in a window. Off for automated runs: an unattended box would
   // wait for a click forever. The text always goes to stderr as well.
   bool dialogs = true;
