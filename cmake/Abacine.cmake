@@ -80,7 +80,8 @@ function(abacine_add_tests)
     target_compile_definitions(${target} PRIVATE
       ABACINE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       ABACINE_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} abacine_test_support GTest::gtest GTest::gtest_main
+                          GTest::gmock)
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

@@ -169,10 +169,6 @@ int AppFramework::run() {
         platform::DispatchMessage(message);
         continue;
       }
-      if (quitSignal_ != nullptr && *quitSignal_ != 0) {
-        quit_ = true;
-        break;
-      }
       if (instance_.PollRaiseRequests() > 0) bringToFront();
       if (shell) {
         shellFrame();
@@ -370,7 +366,13 @@ ResultCode AppFramework::fullScreenFrame() {
 
 void AppFramework::endOfPeriod() {
   ++framePeriods_;
-  if (frameLimit_ != 0 && framePeriods_ >= frameLimit_) quit_ = true;
+  if (!frameHook_) return;
+  // Taken out while it runs, so that it may replace or remove itself.
+  FrameHook hook = std::move(frameHook_);
+  frameHook_ = nullptr;
+  const uint64_t sets = frameHookSets_;
+  hook(*this);
+  if (frameHookSets_ == sets) frameHook_ = std::move(hook);
 }
 
 void AppFramework::bringToFront() {

@@ -9,7 +9,6 @@
 // message dispatch inside it.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -138,10 +137,19 @@ class AppFramework {
   // the place to open a desktop window, so that a later start shows nothing.
   // False fails the run like a window that cannot be created.
   void setHostStarter(std::function<bool()> starter) { hostStarter_ = std::move(starter); }
-  // Quit after this many frame periods (0 = never); for scripted runs.
-  void setFrameLimit(uint64_t frames) { frameLimit_ = frames; }
-  // A flag set by a signal handler: the loop treats it as the close command.
-  void setQuitSignal(const volatile std::sig_atomic_t* flag) { quitSignal_ = flag; }
+
+  // --- The host's hook ---------------------------------------------------------
+  // Called at the end of every frame period of run() (after the frame was
+  // drawn, shown and waited for), on the thread that runs run(). The host
+  // may inject input, which is dispatched before the next frame, read or
+  // change the simulated device, or end the run with requestQuit(). The
+  // program entry ends runs here (--frames, SIGTERM); scripted runs feed
+  // their commands from here. A hook may replace or remove itself.
+  using FrameHook = std::function<void(AppFramework& app)>;
+  void setFrameHook(FrameHook hook) {
+    frameHook_ = std::move(hook);
+    ++frameHookSets_;
+  }
 
   // --- Inspection -------------------------------------------------------------
   const AppConfig& config() const { return config_; }
@@ -223,10 +231,10 @@ class AppFramework {
   InstanceOptions instanceOptions_;
   platform::SingleInstance instance_;
   std::function<bool()> hostStarter_;
-  uint64_t frameLimit_ = 0;
+  FrameHook frameHook_;
+  uint64_t frameHookSets_ = 0;
   uint64_t framePeriods_ = 0;
   uint64_t raiseRequests_ = 0;
-  const volatile std::sig_atomic_t* quitSignal_ = nullptr;
   std::vector<ShellRequest> shellRequests_;
 
   // What the screen shows, to skip showing an unchanged frame again.

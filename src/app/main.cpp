@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   app->setInstanceOptions(std::move(instance));
 
   if (!options.headless) {
-    platform::SdlOptions sdl;
+    platform::WindowOptions sdl;
     sdl.scale = WindowScale(options);
     sdl.title = "Abacine";
     sdl.rotate_key = platform::kVkF8;
@@ -85,12 +85,6 @@ int main(int argc, char** argv) {
     // Opened only once this start knows it is the only one, so a second
     // start shows nothing at all.
     app->setHostStarter([sdl] {
-      // SDL's own renderers would draw this small 16-bit screen through a
-      // software OpenGL stack on machines without a GPU, which costs several
-      // times what the frame loop does. Plain blits are enough; an
-      // environment that asks for something else keeps it.
-      setenv("SDL_RENDER_DRIVER", "software", 0);
-      setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
       std::string error;
       std::unique_ptr<platform::Backend> backend = platform::MakeSdlBackend(sdl, &error);
       if (backend == nullptr) {
@@ -101,8 +95,11 @@ int main(int argc, char** argv) {
       return true;
     });
   }
-  app->setFrameLimit(options.frames);
-  app->setQuitSignal(&g_quit);
+  // The run ends after --frames periods, or like the close command on
+  // SIGINT and SIGTERM.
+  app->setFrameHook([frames = options.frames](AppFramework& running) {
+    if (g_quit != 0 || (frames != 0 && running.framePeriods() >= frames)) running.requestQuit();
+  });
 
   int code = app->run();
   if (code != 0 && !app->errorShown()) {

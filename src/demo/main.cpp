@@ -37,7 +37,7 @@ class Demo {
       return Fail("the simulated device cannot be made");
     }
     if (!options_.headless) {
-      platform::SdlOptions sdl;
+      platform::WindowOptions sdl;
       sdl.scale = options_.scale;
       sdl.title = "Abacine demo";
       sdl.dialogs = false;

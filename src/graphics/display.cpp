@@ -20,18 +20,6 @@ bool IsQuarterTurn(int32_t code) {
   return code == kOrientationQuarter || code == kOrientationThreeQuarter;
 }
 
-// The system's display orientation value as an orientation code; 0 for
-// values that name none.
-int32_t CodeOfSystemOrientation(int32_t value) {
-  switch (value) {
-    case 0: return kOrientationNormal;
-    case 1: return kOrientationQuarter;
-    case 2: return kOrientationHalf;
-    case 4: return kOrientationThreeQuarter;
-    default: return 0;
-  }
-}
-
 bool HasFixedAddressOem() {
   char16_t oem[kOemBufferChars] = {};
   if (!platform::TheDevice().GetOemInfo(oem, kOemBufferChars)) return false;
@@ -43,14 +31,8 @@ int32_t ClampToInt32(uint32_t v) {
   return v > static_cast<uint32_t>(INT32_MAX) ? 0 : static_cast<int32_t>(v);
 }
 
-// Span of the frame buffer in bytes: the lowest address relative to hardware
-// pixel (0, 0), and the bytes from there to the end of the highest pixel.
-void FrameSpan(const DisplayProperties& p, int64_t* low, int64_t* bytes) {
-  const int64_t spanX = int64_t{p.width - 1} * p.x_pitch;
-  const int64_t spanY = int64_t{p.height - 1} * p.y_pitch;
-  *low = std::min<int64_t>(0, spanX) + std::min<int64_t>(0, spanY);
-  const int64_t high = std::max<int64_t>(0, spanX) + std::max<int64_t>(0, spanY);
-  *bytes = high - *low + 2;
+platform::FrameSpan SpanOf(const DisplayProperties& p) {
+  return platform::SpanOfFrame(p.width, p.height, p.x_pitch, p.y_pitch);
 }
 
 // size - v - 1 without overflow for any 32-bit v.
@@ -95,9 +77,7 @@ bool FrameBufferUsable(const DisplayProperties& p) {
   const bool rows = ax == 2 && ay >= 2 * int64_t{p.width};
   const bool columns = ay == 2 && ax >= 2 * int64_t{p.height};
   if (!rows && !columns) return false;
-  int64_t low = 0, bytes = 0;
-  FrameSpan(p, &low, &bytes);
-  return bytes <= INT32_MAX;
+  return SpanOf(p).bytes <= INT32_MAX;
 }
 
 Display::Display(GraphicsContext* context)
@@ -251,7 +231,7 @@ void Display::ReadRawOrientation() {
       // Only an answer that arrived is used; a failed call leaves the codes.
       if (change(nullptr, &mode, nullptr, platform::kModeChangeTest, nullptr) ==
           platform::kModeChangeSuccessful) {
-        const int32_t code = CodeOfSystemOrientation(mode.orientation);
+        const int32_t code = platform::OrientationCodeOf(mode.orientation);
         if (code != 0) {
           state_->system_orientation = code;
           state_->current_orientation = code;
@@ -333,13 +313,12 @@ bool Display::LayOutPrimary() {
     span_bytes_ = 0;
     return false;
   }
-  int64_t low = 0, bytes = 0;
-  FrameSpan(p, &low, &bytes);
-  low_offset_ = low;
-  span_bytes_ = static_cast<uint32_t>(bytes);
+  const platform::FrameSpan span = SpanOf(p);
+  low_offset_ = span.low;
+  span_bytes_ = static_cast<uint32_t>(span.bytes);
   // Buffer indices count from the lowest address; hardware pixel (X, Y) is at
   // base + X * xs + Y * ys.
-  const int64_t base = -low / 2;
+  const int64_t base = -span.low / 2;
   const int64_t xs = p.x_pitch / 2;
   const int64_t ys = p.y_pitch / 2;
   const int64_t w1 = p.width - 1;

@@ -13,6 +13,7 @@
 
 #include "graphics/pixel_ops.h"
 #include "graphics/result_codes.h"
+#include "platform/device.h"
 #include "platform/gdi.h"
 
 namespace abacine {
@@ -34,18 +35,18 @@ struct DisplayProperties {
   uint32_t format_flags = 0;
 };
 
-// Format flags (the Game API's display-property bits).
-inline constexpr uint32_t kFormatLandscape = 0x08;
-inline constexpr uint32_t kFormatDirectAccess = 0x20;
-inline constexpr uint32_t kFormat555 = 0x40;
-inline constexpr uint32_t kFormat565 = 0x80;
-inline constexpr uint32_t kFormat444 = 0x200;
-
-// Orientation codes: 1 hardware, 2 and 4 a quarter turn either way, 8 half.
-inline constexpr int32_t kOrientationNormal = 1;
-inline constexpr int32_t kOrientationQuarter = 2;
-inline constexpr int32_t kOrientationThreeQuarter = 4;
-inline constexpr int32_t kOrientationHalf = 8;
+// Format flags (the Game API's display-property bits) and orientation
+// codes (1 hardware, 2 and 4 a quarter turn either way, 8 half), as the
+// platform defines them.
+using platform::kFormat444;
+using platform::kFormat555;
+using platform::kFormat565;
+using platform::kFormatDirectAccess;
+using platform::kFormatLandscape;
+using platform::kOrientationHalf;
+using platform::kOrientationNormal;
+using platform::kOrientationQuarter;
+using platform::kOrientationThreeQuarter;
 
 // Device quirk codes.
 inline constexpr int32_t kQuirkNone = 0;

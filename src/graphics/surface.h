@@ -15,18 +15,14 @@
 
 #include "graphics/result_codes.h"
 #include "platform/gdi.h"
+#include "platform/rect.h"
 
 namespace abacine {
 
 class GraphicsContext;
 
-// Right and bottom are exclusive.
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
+// Right and bottom are exclusive (platform/rect.h).
+using Rect = platform::Rect;
 
 // Surface kinds.
 inline constexpr int32_t kSurfaceOwned = 1;     // owns and frees its buffer

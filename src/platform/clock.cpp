@@ -1,7 +1,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/platform.h"
+#include "platform/controls.h"
 
 namespace abacine::platform {
 namespace {

@@ -19,21 +19,7 @@ bool PitchUsable(int32_t pitch) {
   return pitch != 0 && (pitch % 2) == 0 && pitch >= -kMaxPitch && pitch <= kMaxPitch;
 }
 
-// Orientation code of a system orientation value; unknown values count as
-// the hardware orientation.
-int32_t CodeOfSystemValue(int32_t value) {
-  switch (value) {
-    case kSystemOrientation90: return 2;
-    case kSystemOrientation180: return 8;
-    case kSystemOrientation270: return 4;
-    default: return 1;
-  }
-}
-
-bool IsSystemValue(int32_t value) {
-  return value == kSystemOrientation0 || value == kSystemOrientation90 ||
-         value == kSystemOrientation180 || value == kSystemOrientation270;
-}
+bool IsSystemValue(int32_t value) { return OrientationCodeOf(value) != 0; }
 
 }  // namespace
 
@@ -51,7 +37,7 @@ DeviceConfig DeviceConfig::WithPitchSigns(int32_t width, int32_t height, int xSi
     c.x_pitch = sx * 2;
     c.y_pitch = sy * 2 * width;
   }
-  c.format_flags = kFormatDirect | kFormat565 | (width > height ? kFormatLandscape : 0u);
+  c.format_flags = kFormatDirectAccess | kFormat565 | (width > height ? kFormatLandscape : 0u);
   return c;
 }
 
@@ -75,16 +61,12 @@ bool Device::Reset(const DeviceConfig& config) {
       config.height > kMaxSide || !PitchUsable(config.x_pitch) || !PitchUsable(config.y_pitch)) {
     return false;
   }
-  const int64_t spanX = int64_t{config.width - 1} * config.x_pitch;
-  const int64_t spanY = int64_t{config.height - 1} * config.y_pitch;
-  const int64_t low = std::min<int64_t>(0, spanX) + std::min<int64_t>(0, spanY);
-  const int64_t high = std::max<int64_t>(0, spanX) + std::max<int64_t>(0, spanY);
-  const int64_t bytes = high - low + 2;
-  if (bytes > kMaxFrameBytes) return false;
+  const FrameSpan span = SpanOfFrame(config.width, config.height, config.x_pitch, config.y_pitch);
+  if (span.bytes > kMaxFrameBytes) return false;
 
   config_ = config;
-  memory_.assign(static_cast<size_t>(bytes / 2), 0);
-  origin_ = reinterpret_cast<uint8_t*>(memory_.data()) + (-low);
+  memory_.assign(static_cast<size_t>(span.bytes / 2), 0);
+  origin_ = reinterpret_cast<uint8_t*>(memory_.data()) + (-span.low);
   game_api_log_.clear();
   PaintShellBar();
   ++frames_;
@@ -92,17 +74,20 @@ bool Device::Reset(const DeviceConfig& config) {
 }
 
 int32_t Device::SystemOrientationCode() const {
-  return CodeOfSystemValue(config_.system_orientation);
+  const int32_t code = OrientationCodeOf(config_.system_orientation);
+  return code != 0 ? code : kOrientationNormal;
 }
 
 int32_t Device::ScreenWidth() const {
   const int32_t code = SystemOrientationCode();
-  return (code == 2 || code == 4) ? config_.height : config_.width;
+  return (code == kOrientationQuarter || code == kOrientationThreeQuarter) ? config_.height
+                                                                          : config_.width;
 }
 
 int32_t Device::ScreenHeight() const {
   const int32_t code = SystemOrientationCode();
-  return (code == 2 || code == 4) ? config_.width : config_.height;
+  return (code == kOrientationQuarter || code == kOrientationThreeQuarter) ? config_.width
+                                                                          : config_.height;
 }
 
 bool Device::SetSystemOrientation(int32_t value) {
@@ -144,9 +129,9 @@ namespace {
 void ScreenToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y, int32_t* hx,
                       int32_t* hy) {
   switch (code) {
-    case 2: *hx = y; *hy = h0 - 1 - x; break;
-    case 4: *hx = w0 - 1 - y; *hy = x; break;
-    case 8: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
+    case kOrientationQuarter: *hx = y; *hy = h0 - 1 - x; break;
+    case kOrientationThreeQuarter: *hx = w0 - 1 - y; *hy = x; break;
+    case kOrientationHalf: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
     default: *hx = x; *hy = y; break;
   }
 }

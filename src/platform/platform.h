@@ -1,33 +1,37 @@
-// The platform seam: every service of the handheld that the calculator and its
+// The platform seam: every service of the handheld that the programs and the
 // graphics layer call on, imitated on Linux. Everything above this header is
-// the system's own code; everything below it is ours. No SDL type crosses it:
-// the SDL window lives in platform/sdl and plugs in as a Backend (section 8).
+// the system's own code; everything below it is ours. No SDL type crosses
+// it: the SDL window lives in platform/sdl and plugs in as a Backend.
+//
+// Beside this header: platform/device.h, the simulated handheld (screen,
+// frame buffer, what its system reports); platform/controls.h, what tests
+// and scripted runs use to drive and observe the platform (clocks, injected
+// input, records of what was shown); platform/gdi.h, the bitmap stand-ins.
 //
 // All calls are made from the program's one thread. Nothing here throws.
 //
-//   1. Time ............ TickCount, Sleep, injectable Clock, ManualClock
-//   2. Simulated device  DeviceConfig, Device (screen, frame buffer, raw
-//                        frame-buffer escape, OEM string, OS version,
-//                        orientation query, quarter turns)
-//   3. Windows ......... handles, create/destroy/find/move, CopyToWindow
-//   4. Messages ........ numeric message ids, queue, post/peek/dispatch
-//   5. Keys ............ virtual-key codes, GetKeyState, injection helpers
-//   6. Message box ..... ShowMessageBox ("Error" box at exit)
+//   1. Time ............ TickCount, Sleep
+//   2. Windows ......... handles, create/destroy/find/move, CopyToWindow
+//   3. Messages ........ numeric message ids, queue, post/peek/dispatch
+//   4. Keys ............ virtual-key codes, GetKeyState
+//   5. Message box ..... ShowMessageBox ("Error" box at exit)
+//   6. Clipboard ....... one Unicode text, SetClipboardText/GetClipboardText
 //   7. Libraries ....... OpenLibrary / FindProcedure / CloseLibrary
-//   8. Backends ........ Backend interface, headless default
+//   8. Backends ........ Backend interface, WindowOptions, headless default
 //   9. Screenshots ..... WriteScreenPng
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "platform/device.h"
 #include "platform/gdi.h"
+#include "platform/rect.h"
 
 namespace abacine::platform {
 
@@ -35,236 +39,15 @@ namespace abacine::platform {
 // 1. Time
 // ============================================================================
 
-// The clock behind TickCount and Sleep. Tests install a ManualClock so that
-// paced loops run instantly and deterministically.
-class Clock {
- public:
-  virtual ~Clock() = default;
-  // Milliseconds since an arbitrary start; wraps after about 49.7 days.
-  virtual uint32_t TickCount() = 0;
-  virtual void Sleep(uint32_t ms) = 0;
-};
-
-// The system tick count in milliseconds (steady clock unless replaced).
+// The system tick count in milliseconds since an arbitrary start; wraps
+// after about 49.7 days. The steady clock unless one was installed
+// (controls.h: SetClock).
 uint32_t TickCount();
-// Sleeps at least `ms` milliseconds; Sleep(0) only yields.
+// Sleeps at least `ms` milliseconds on that clock; Sleep(0) only yields.
 void Sleep(uint32_t ms);
-// Replaces the clock (not owned; must outlive its use). nullptr restores the
-// steady clock. Returns the clock that was installed before.
-Clock* SetClock(Clock* clock);
-
-// A clock that moves only when told to or when slept on.
-class ManualClock : public Clock {
- public:
-  explicit ManualClock(uint32_t start = 0) : now_(start) {}
-  uint32_t TickCount() override { return now_; }
-  void Sleep(uint32_t ms) override {
-    now_ += ms;
-    slept_ += ms;
-    ++sleeps_;
-  }
-  void Advance(uint32_t ms) { now_ += ms; }
-  uint64_t SleptMs() const { return slept_; }
-  uint32_t SleepCalls() const { return sleeps_; }
-
- private:
-  uint32_t now_;
-  uint64_t slept_ = 0;
-  uint32_t sleeps_ = 0;
-};
-
-// Installs a clock for the life of a scope (tests).
-class ScopedClock {
- public:
-  explicit ScopedClock(Clock* clock) : previous_(SetClock(clock)) {}
-  ~ScopedClock() { SetClock(previous_); }
-  ScopedClock(const ScopedClock&) = delete;
-  ScopedClock& operator=(const ScopedClock&) = delete;
-
- private:
-  Clock* previous_;
-};
 
 // ============================================================================
-// 2. Simulated device
-// ============================================================================
-
-// Display-property format bits of the Game API.
-inline constexpr uint32_t kFormatLandscape = 0x08;
-inline constexpr uint32_t kFormatDirect = 0x20;
-inline constexpr uint32_t kFormat555 = 0x40;
-inline constexpr uint32_t kFormat565 = 0x80;
-inline constexpr uint32_t kFormat444 = 0x200;
-
-// System display orientation values (what the display-mode query reports).
-inline constexpr int32_t kSystemOrientation0 = 0;
-inline constexpr int32_t kSystemOrientation90 = 1;
-inline constexpr int32_t kSystemOrientation180 = 2;
-inline constexpr int32_t kSystemOrientation270 = 4;
-
-// Whether the system library offers the display-mode call, and how it answers.
-enum class OrientationQuery {
-  kMissing,  // "ChangeDisplaySettingsEx" cannot be found
-  kFails,    // found, but the orientation test call fails
-  kWorks,    // found and answers with the system orientation
-};
-
-// The raw frame-buffer driver escape.
-inline constexpr int32_t kEscapeGetRawFrameBuffer = 0x20001;
-
-// Answer of the raw frame-buffer escape.
-struct RawFrameBufferInfo {
-  uint16_t format;        // 1 = 5-6-5, 2 = 5-5-5, 3 = other 16-bit, else unknown
-  uint16_t bits_per_pixel;
-  void* frame_pointer;     // hardware pixel (0, 0)
-  int32_t x_stride;        // bytes
-  int32_t y_stride;        // bytes
-  int32_t width;          // pixels, hardware orientation
-  int32_t height;
-};
-
-// The display-mode record passed to the display-mode call.
-struct DisplayModeRecord {
-  uint32_t size;          // the caller passes 192, the handheld record's size
-  uint32_t fields;        // which fields the call looks at (below)
-  int32_t orientation;    // system orientation value in or out
-};
-inline constexpr uint32_t kModeFieldOrientation = 0x00800000;
-inline constexpr uint32_t kModeFieldQueryOrientation = 0x01000000;
-inline constexpr uint32_t kModeChangeTest = 2;           // test only, change nothing
-inline constexpr int32_t kModeChangeSuccessful = 0;
-inline constexpr int32_t kModeChangeBadMode = -2;
-inline constexpr int32_t kModeChangeBadParam = -5;
-// The display-mode call ("ChangeDisplaySettingsEx" in the system library).
-using ChangeDisplaySettingsExFn = int32_t (*)(const char16_t* deviceName, DisplayModeRecord* mode,
-                                              void* window, uint32_t flags, void* param);
-
-// Everything the simulated handheld answers. Defaults describe an upright
-// 480 x 640 5-6-5 device with row-major memory and the Game API keys on the
-// arrow keys and F9-F12.
-struct DeviceConfig {
-  int32_t width = 480;   // W0: hardware width in pixels
-  int32_t height = 640;  // H0: hardware height in pixels
-  int32_t x_pitch = 2;    // bytes; see WithPitchSigns
-  int32_t y_pitch = 960;
-  int32_t bits_per_pixel = 16;
-  uint32_t format_flags = kFormatDirect | kFormat565;
-  int32_t system_orientation = kSystemOrientation0;  // 0, 1, 2 or 4 (others kept, reported as is)
-  std::u16string oem_info = u"Abacine Simulated Handheld";
-  uint32_t os_major = 5;
-  uint32_t os_minor = 0;
-  bool raw_frame_buffer = false;  // the driver answers the raw frame-buffer escape
-  uint16_t raw_format = 1;       // the format code that answer carries
-  OrientationQuery orientation_query = OrientationQuery::kWorks;
-  int32_t work_area_top = 0;      // height of the shell's top bar
-  // Up, down, left, right, A, B, C, start (the Game API's default keys).
-  std::array<int16_t, 8> game_keys = {0x26, 0x28, 0x25, 0x27, 0x78, 0x79, 0x7A, 0x7B};
-
-  // A W0 x H0 device whose pitches have the given signs (+1 or -1). Mixed
-  // signs give a column-major panel (|y pitch| = 2, |x pitch| = 2 H0); equal
-  // signs a row-major one (|x pitch| = 2, |y pitch| = 2 W0). A panel wider
-  // than high gets the landscape format bit.
-  static DeviceConfig WithPitchSigns(int32_t width, int32_t height, int xSign, int ySign);
-  // The one device whose frame buffer lies at a fixed address: OEM string
-  // "Compaq iPAQ H3800", 240 x 320, x pitch -640, y pitch 2, format 0xA8.
-  static DeviceConfig FixedAddressDevice();
-};
-
-// The frame-buffer address of the fixed-address device (hardware pixel (0, 0)).
-inline constexpr uintptr_t kFixedFrameBufferAddress = 0xAC0755A0u;
-
-// The simulated handheld. One per process (TheDevice()); its frame buffer is
-// the screen: the Game API, the raw frame-buffer escape, the fixed-address
-// lookup and CopyToWindow all write into the same memory, and the backends
-// show it turned by the system orientation.
-class Device {
- public:
-  Device();
-  Device(const Device&) = delete;
-  Device& operator=(const Device&) = delete;
-
-  // Replaces the configuration and clears the frame buffer (black, with the
-  // shell's top bar). Returns false, keeping the old device, for sizes outside
-  // 1..2048, zero or odd pitches, or frame memory above 64 MiB.
-  bool Reset(const DeviceConfig& config);
-  const DeviceConfig& Config() const { return config_; }
-
-  // The system's orientation as an orientation code: 0 -> 1, 1 -> 2, 2 -> 8,
-  // 4 -> 4; any other value counts as 1.
-  int32_t SystemOrientationCode() const;
-  // The screen as the user sees it (system orientation applied).
-  int32_t ScreenWidth() const;
-  int32_t ScreenHeight() const;
-  int32_t WorkAreaTop() const { return config_.work_area_top; }
-
-  // The quarter turn: the system orientation goes 0 -> 1 -> 2 -> 4 -> 0, the
-  // screen size follows, and every window gets a deactivate and an activate
-  // message, as the handheld sends them after turning.
-  void RotateQuarter();
-  // Sets the system orientation value (0, 1, 2, 4) without messages.
-  // Returns false for other values.
-  bool SetSystemOrientation(int32_t value);
-
-  // Hardware pixel (0, 0) of the frame buffer.
-  uint8_t* FrameBuffer() { return origin_; }
-  // Hardware pixel (X, Y); 0 outside the panel.
-  uint16_t HardwarePixel(int32_t x, int32_t y) const;
-  // Screen pixel (x, y) in the system's orientation; 0 outside the screen.
-  uint16_t ScreenPixel(int32_t x, int32_t y) const;
-  void SetScreenPixel(int32_t x, int32_t y, uint16_t pixel);
-  // The whole screen, ScreenWidth() x ScreenHeight(), row by row.
-  std::vector<uint16_t> ScreenPixels() const;
-  // All of the frame memory as it lies, in no particular pixel order: cheap
-  // to compare with an earlier copy.
-  const std::vector<uint16_t>& FrameMemory() const { return memory_; }
-  // Counts finished frames (window copies, Game API end of draw); backends
-  // redraw when it moves.
-  uint64_t FrameCounter() const { return frames_; }
-  void NoteFrame() { ++frames_; }
-
-  // Driver escape. kEscapeGetRawFrameBuffer fills a RawFrameBufferInfo when
-  // the device offers one and returns 1; a device without it, an unknown
-  // escape or a short buffer returns 0 (not supported) / -1 (bad argument).
-  int32_t DriverEscape(int32_t code, void* out, size_t outSize);
-  // The checked way to the fixed-address frame buffer: returns the simulated
-  // frame memory for kFixedFrameBufferAddress when this device is the
-  // fixed-address device and its panel matches (240 x 320, pitches -640 and
-  // 2); null for every other address or device. Nothing is ever mapped at the
-  // raw address.
-  void* FixedAddressMemory(uintptr_t address);
-
-  // OEM information string, NUL-terminated and cut to fit `chars` (which
-  // includes the terminator). False for a null buffer or zero size.
-  bool GetOemInfo(char16_t* buffer, size_t chars) const;
-  void GetOsVersion(uint32_t* major, uint32_t* minor) const;
-  // The display-mode call as this device answers it (see OrientationQuery).
-  int32_t ChangeDisplaySettings(DisplayModeRecord* mode, uint32_t flags);
-
-  // Log of Game API calls made through the library (tests and diagnostics).
-  struct GameApiCall {
-    int32_t call;     // AbacineGxCall
-    intptr_t result;
-  };
-  const std::vector<GameApiCall>& GameApiLog() const { return game_api_log_; }
-  int CountGameApiCalls(int32_t call) const;
-  void ClearGameApiLog() { game_api_log_.clear(); }
-  void RecordGameApiCall(int32_t call, intptr_t result);
-
- private:
-  void PaintShellBar();
-
-  DeviceConfig config_;
-  std::vector<uint16_t> memory_;
-  uint8_t* origin_ = nullptr;
-  uint64_t frames_ = 0;
-  std::vector<GameApiCall> game_api_log_;
-};
-
-// The process's device.
-Device& TheDevice();
-
-// ============================================================================
-// 3. Windows
+// 2. Windows
 // ============================================================================
 
 // A window handle. Window is opaque: nobody dereferences a handle, the
@@ -277,13 +60,6 @@ using WindowHandle = Window*;
 // A handle as the opaque value the Game API's open call takes, and back.
 inline void* WindowToOpaque(WindowHandle window) { return static_cast<void*>(window); }
 inline WindowHandle WindowFromOpaque(void* value) { return static_cast<WindowHandle>(value); }
-
-struct Rect {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // The window procedure: (window, message, w_param, l_param) -> result.
 using WindowProc = std::function<intptr_t(WindowHandle, uint32_t, uintptr_t, intptr_t)>;
@@ -308,12 +84,14 @@ bool IsWindow(WindowHandle window);
 WindowHandle FindAppWindow(std::u16string_view class_name, std::u16string_view title);
 bool GetWindowRect(WindowHandle window, Rect* out);
 bool MoveAppWindow(WindowHandle window, const Rect& rect);
-// Show commands: 0 hide, 5 show, 6 minimise. Recorded only.
+// Show commands: 0 hide, 5 show, 6 minimise. Recorded only (see
+// LastShowCommand in controls.h).
+inline constexpr int kShowCommandHide = 0;
+inline constexpr int kShowCommandShow = 5;
+inline constexpr int kShowCommandMinimize = 6;
 bool ShowAppWindow(WindowHandle window, int command);
-int LastShowCommand(WindowHandle window);
 bool SetForegroundWindow(WindowHandle window);
 WindowHandle ForegroundWindow();
-size_t WindowCount();
 
 // The GDI block copy into a window: copies width x height 5-6-5 pixels (rows
 // `strideBytes` apart) to (x, y) of the window's client area, clipped to the
@@ -330,7 +108,7 @@ bool BlitToWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
                   DcHandle source, int32_t sourceX, int32_t sourceY, uint32_t rop);
 
 // ============================================================================
-// 4. Messages
+// 3. Messages
 // ============================================================================
 
 inline constexpr uint32_t kMsgCreate = 1;
@@ -394,12 +172,9 @@ bool WaitMessage(uint32_t timeoutMs);
 intptr_t DispatchMessage(const Message& message);
 // What the system does with messages a program does not handle: nothing.
 intptr_t DefWindowProc(WindowHandle window, uint32_t id, uintptr_t w_param, intptr_t l_param);
-size_t PendingMessageCount();
-// Drops every queued message (tests).
-void ClearMessages();
 
 // ============================================================================
-// 5. Keys
+// 4. Keys
 // ============================================================================
 
 // Virtual-key codes the platform produces.
@@ -419,19 +194,9 @@ inline constexpr int kVkBack = 0x08, kVkTab = 0x09, kVkReturn = 0x0D, kVkShift =
 // Bit 15: the key is down; bit 0: the key is toggled (Num Lock, Caps Lock).
 // Codes outside 0..255 answer 0.
 int16_t GetKeyState(int vk);
-// Sets a key's state as the backends see it; a press of a lock key flips its
-// toggle.
-void SetKeyDown(int vk, bool down);
-void SetKeyToggled(int vk, bool toggled);
-void ResetKeyState();
-
-// Injection helpers for the headless backend and tests: update the key state
-// and post the key message (l_param as the backends build it).
-bool InjectKey(WindowHandle window, int vk, bool down, bool repeat = false);
-bool InjectStylus(WindowHandle window, uint32_t id, int32_t x, int32_t y);
 
 // ============================================================================
-// 6. Message box
+// 5. Message box
 // ============================================================================
 
 inline constexpr uint32_t kMessageBoxStopForeground = 0x00010010;
@@ -440,13 +205,37 @@ inline constexpr uint32_t kMessageBoxStopForeground = 0x00010010;
 // (headless). Returns when the box is closed. Every box is also recorded.
 void ShowMessageBox(WindowHandle owner, std::u16string_view text, std::u16string_view caption,
                     uint32_t style);
-struct ShownMessageBox {
-  std::u16string text;
-  std::u16string caption;
-  uint32_t style = 0;
+
+// ============================================================================
+// 6. Clipboard
+// ============================================================================
+
+// The clipboard holds one Unicode text. A text ends at its first NUL unit,
+// as the system's text format does; lone surrogates reach a desktop
+// clipboard as U+FFFD.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Replaces the clipboard's text; false when the host refused it.
+  virtual bool SetText(std::u16string_view text) = 0;
+  // The clipboard's text, or nothing when it holds none (or holds text that
+  // cannot be read as Unicode).
+  virtual std::optional<std::u16string> GetText() = 0;
 };
-const std::vector<ShownMessageBox>& ShownMessageBoxes();
-void ClearShownMessageBoxes();
+
+// A clipboard kept in this process: headless runs and tests.
+class ProcessClipboard final : public Clipboard {
+ public:
+  bool SetText(std::u16string_view text) override;
+  std::optional<std::u16string> GetText() override { return text_; }
+
+ private:
+  std::optional<std::u16string> text_;
+};
+
+// The current backend's clipboard (below).
+bool SetClipboardText(std::u16string_view text);
+std::optional<std::u16string> GetClipboardText();
 
 // ============================================================================
 // 7. Libraries looked up by name
@@ -478,7 +267,8 @@ std::string ProgramDirectory();
 
 // A host for the windows: turns host events into messages and shows the
 // device's screen. The default is headless (no host window, messages only
-// from PostMessage / Inject*). The SDL backend is in platform/sdl.
+// from PostMessage / Inject*, a clipboard of its own). The SDL backend is in
+// platform/sdl.
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -493,11 +283,35 @@ class Backend {
   virtual void ScreenResized() {}
   // Brings the host window to the front (a second start asked for it).
   virtual void RaiseWindow() {}
+  // The clipboard this host offers; unless overridden, one kept in this
+  // process for as long as the backend lives.
+  virtual Clipboard& GetClipboard() { return clipboard_; }
+
+ private:
+  ProcessClipboard clipboard_;
 };
 
 // Replaces the backend; nullptr restores headless. Returns the old one.
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend);
 Backend& CurrentBackend();
+
+// How a desktop window shows the device.
+struct WindowOptions {
+  int scale = 1;               // window pixels per screen pixel, 1..8
+  std::string title = "Abacine";
+  int rotate_key = kVkF8;      // turns the device a quarter; 0 for none
+  bool double_clicks = false;  // a second quick click sends 0x203 instead of 0x201
+  // Error boxes in a window. Off for automated runs: an unattended box would
+  // wait for a click forever. The text always goes to stderr as well.
+  bool dialogs = true;
+};
+
+// Opens a desktop window as the backend: null, with *error saying why when
+// error is not null, when it cannot be opened. The SDL window
+// (platform/sdl) is one; programs pass it where a factory is asked for, so
+// that nothing but the program links SDL.
+using WindowBackendFactory = std::unique_ptr<Backend> (*)(const WindowOptions& options,
+                                                          std::string* error);
 
 // ============================================================================
 // 9. Screenshots

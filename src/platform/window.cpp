@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 
+#include "platform/controls.h"
 #include "platform/internal.h"
 #include "platform/platform.h"
 #include "text/utf.h"
@@ -355,6 +356,20 @@ const std::vector<ShownMessageBox>& ShownMessageBoxes() { return Boxes(); }
 void ClearShownMessageBoxes() { Boxes().clear(); }
 
 // ---------------------------------------------------------------------------
+// Clipboard
+
+bool ProcessClipboard::SetText(std::u16string_view text) {
+  text_.emplace(text.substr(0, text.find(u'\0')));
+  return true;
+}
+
+bool SetClipboardText(std::u16string_view text) {
+  return CurrentBackend().GetClipboard().SetText(text.substr(0, text.find(u'\0')));
+}
+
+std::optional<std::u16string> GetClipboardText() { return CurrentBackend().GetClipboard().GetText(); }
+
+// ---------------------------------------------------------------------------
 // Backends
 
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend) {
@@ -364,5 +379,18 @@ std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend) {
 }
 
 Backend& CurrentBackend() { return *BackendSlot(); }
+
+// ---------------------------------------------------------------------------
+// A fresh start
+
+bool ResetForTesting(const DeviceConfig& device) {
+  ClearMessages();
+  ResetKeyState();
+  ClearShownMessageBoxes();
+  SetBackend(nullptr);
+  const bool made = TheDevice().Reset(device);
+  TheDevice().ClearGameApiLog();
+  return made;
+}
 
 }  // namespace abacine::platform

@@ -65,7 +65,6 @@ void NoGameApi(AppConfig&) { GameApiLibrary::Instance().SetSearchList({}); }
 
 TEST_F(FrameworkTest, RunsDispatchAndEndAsTheUserMeetsThem) {
   using namespace platform;
-  static volatile std::sig_atomic_t raised = 1;
   static constexpr ResultCode kFailure = detail::Code(0x80000123u);
   const std::u16string longName(300, u'n');
   const intptr_t press = KeyLParam(true, false);
@@ -98,8 +97,14 @@ TEST_F(FrameworkTest, RunsDispatchAndEndAsTheUserMeetsThem) {
       {.what = "quit message", .act = [](ProbeApp&) { PostQuitMessage(0); }, .at = 3, .limit = 20},
       {.what = "requestQuit", .act = [](ProbeApp& a) { a.requestQuit(); }, .at = 4, .limit = 20,
        .draws = 4},
-      {.what = "quit signal", .act = [](ProbeApp& a) { a.setQuitSignal(&raised); }, .at = 2,
-       .limit = 20, .draws = 2},
+      {.what = "frame hook quits", .act = [](ProbeApp& a) {
+         a.setFrameHook([](AppFramework& f) { f.requestQuit(); });
+       }, .at = 2, .limit = 20, .draws = 2},
+      {.what = "frame hook hands over", .act = [](ProbeApp& a) {
+         a.setFrameHook([](AppFramework& f) {
+           f.setFrameHook([](AppFramework& g) { if (g.framePeriods() >= 4) g.requestQuit(); });
+         });
+       }, .at = 2, .limit = 20, .draws = 4},
       {.what = "failing drawFrame", .act = [](ProbeApp& a) { a.drawResult = kErrOutOfMemory; },
        .at = 3, .limit = 10, .result = 0x8007000E},
       {.what = "failing onStart", .act = [](ProbeApp& a) { a.startResult = kFailure; },
@@ -173,7 +178,7 @@ TEST_F(FrameworkTest, RunsDispatchAndEndAsTheUserMeetsThem) {
     AppConfig config = ProbeConfig(row.shell);
     if (row.setUp) row.setUp(config);
     ProbeApp app(config);
-    app.setFrameLimit(row.limit);
+    QuitAfter(app, row.limit);
     if (row.at == 0 && row.act) row.act(app);
     app.act = row.at == 0 ? nullptr : row.act;
     app.actAt = row.at;
@@ -197,6 +202,24 @@ TEST_F(FrameworkTest, RunsDispatchAndEndAsTheUserMeetsThem) {
 }
 
 // The framework's own messages are checked in the runs above.
+// The hook runs once per period; one that removes itself is not called
+// again, and only the close command (posted by the host at 340 ms, about ten
+// periods in) ends this run.
+TEST_F(FrameworkTest, AFrameHookThatRemovesItselfIsNotCalledAgain) {
+  ProbeApp app(ProbeConfig(true));
+  int calls = 0;
+  app.setFrameHook([&calls](AppFramework& f) {
+    ++calls;
+    f.setFrameHook(nullptr);
+  });
+  Script()->At(340, [&app] {
+    platform::PostMessage(app.window(), platform::kMsgSysCommand, platform::kSysCommandClose, 0);
+  });
+  EXPECT_EQ(app.run(), 0);
+  EXPECT_EQ(calls, 1);
+  EXPECT_GE(app.framePeriods(), 9u);
+}
+
 TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {
   const std::u16string tooLong(400, u'x'), nearly(250, u'y');
   const struct {
@@ -227,7 +250,7 @@ TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {
 // loop sleeps 1 ms and flags frame 6, and the schedule goes on from 233.
 TEST_F(FrameworkTest, LateFrameFlagsTheNextFrameAndRebasesWithoutBurst) {
   ProbeApp app(ProbeConfig(true));
-  app.setFrameLimit(36);
+  QuitAfter(app, 36);
   app.actAt = 5;
   app.act = [&](ProbeApp&) { clock_.Advance(100); };
   ASSERT_EQ(app.run(), 0);
@@ -265,7 +288,7 @@ TEST_F(FrameworkTest, DeactivationStopsDrawingUntilReactivation) {
     const uint32_t off = 110, on = 1200;
     ScriptedBackend* script = Script();
     ProbeApp app(ProbeConfig(row.shell));
-    app.setFrameLimit(60);
+    QuitAfter(app, 60);
     script->At(off, [&] { platform::PostMessage(app.window(), platform::kMsgActivate, 0, 0); });
     script->At(on, [&] { platform::PostMessage(app.window(), platform::kMsgActivate, 1, 0); });
     ASSERT_EQ(app.run(), 0);
@@ -293,7 +316,7 @@ TEST_F(FrameworkTest, DeactivationStopsDrawingUntilReactivation) {
 
 TEST_F(FrameworkTest, UnchangedFramesAreNotCopiedAgainButChangesShowAtOnce) {
   ProbeApp app(ProbeConfig(true));
-  app.setFrameLimit(61);
+  QuitAfter(app, 61);
   std::vector<uint16_t> seen;  // the screen while frame k+1 is drawn shows frame k
   app.act = [&](ProbeApp&) {
     seen.push_back(TheDevice().ScreenPixel(100, 100));

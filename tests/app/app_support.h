@@ -15,7 +15,9 @@
 
 #include "app/app_framework.h"
 #include "graphics/game_api.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
+#include "support/game_api.h"
 
 namespace abacine::testing {
 
@@ -44,21 +46,14 @@ class PlatformTest : public ::testing::Test {
   PlatformTest() : scoped_(&clock_) {}
   void SetUp() override { Reset(); }
   void TearDown() override {
-    platform::SetBackend(nullptr);
-    platform::ClearMessages();
-    GameApiLibrary::Instance().Unload();
-    GameApiLibrary::Instance().UseDefaultSearchList();
+    platform::ResetForTesting();
+    ForgetGameApi();
   }
   // Everything process-wide the framework touches, as a fresh start finds it.
   void Reset(const platform::DeviceConfig& device = {}) {
     clock_ = platform::ManualClock{0};
-    platform::SetBackend(nullptr);
-    platform::ClearMessages();
-    platform::ClearShownMessageBoxes();
-    platform::ResetKeyState();
-    ASSERT_TRUE(platform::TheDevice().Reset(device));
-    GameApiLibrary::Instance().Unload();
-    GameApiLibrary::Instance().SetSearchList({std::string(ABACINE_BINARY_DIR) + "/bin/gx.so"});
+    ASSERT_TRUE(platform::ResetForTesting(device));
+    UseBuiltGameApi();
   }
   ScriptedBackend* Script() {
     auto backend = std::make_unique<ScriptedBackend>();
@@ -70,6 +65,13 @@ class PlatformTest : public ::testing::Test {
   platform::ManualClock clock_{0};
   platform::ScopedClock scoped_;
 };
+
+// Ends the run after `frames` frame periods, as --frames does.
+inline void QuitAfter(AppFramework& app, uint64_t frames) {
+  app.setFrameHook([frames](AppFramework& running) {
+    if (running.framePeriods() >= frames) running.requestQuit();
+  });
+}
 
 inline AppConfig ProbeConfig(bool shell) {
   return AppConfig{.instance = 1, .appName = u"Probe", .frameRate = 30, .displayFlags = 0x8020,

@@ -61,7 +61,7 @@ TEST_F(CalcAppTest, ReactivationLaysOutAgainOnlyWhenTheScreenSizeChanged) {
   Reset(device);
   ScriptedBackend* script = Script();
   ProbeCalc app(ProbeConfig(true));
-  app.setFrameLimit(40);
+  QuitAfter(app, 40);
   uint64_t layoutsBeforeTurn = 0;
   script->At(200, [&] {
     platform::PostMessage(app.window(), platform::kMsgActivate, 0, 0);
@@ -102,7 +102,7 @@ TEST_F(CalcAppTest, TurnThatLeavesNoRoomEndsTheRunWithAMessage) {
   device.work_area_top = 500;
   Reset(device);
   ProbeCalc app(ProbeConfig(true));
-  app.setFrameLimit(20);
+  QuitAfter(app, 20);
   app.act = [&](int frame) {
     if (frame == 2) TheDevice().RotateQuarter();
   };
@@ -117,7 +117,7 @@ TEST_F(CalcAppTest, TurnThatLeavesNoRoomEndsTheRunWithAMessage) {
 
 TEST_F(CalcAppTest, StylusReachesTheHookAndTracksTheStylus) {
   ProbeCalc app(ProbeConfig(true));
-  app.setFrameLimit(4);
+  QuitAfter(app, 4);
   bool downSeen = false;
   app.act = [&](int frame) {
     if (frame == 2) {

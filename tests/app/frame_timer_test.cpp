@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/controls.h"
 #include "platform/platform.h"
 
 namespace abacine {

@@ -1,21 +1,16 @@
 // The `abacine` program as users start it: real processes, each with a
 // private runtime folder so that they meet only each other.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "support/png_reader.h"
+#include "support/process.h"
 
 namespace abacine {
 namespace {
@@ -23,24 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Reads a PNG into 8-bit RGB.
-bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  rgb->resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr)) return false;
-  *width = static_cast<int>(image.width);
-  *height = static_cast<int>(image.height);
-  return true;
-}
+using testing::ReadWholeFile;
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -60,40 +38,15 @@ class ProgramTest : public ::testing::Test {
   // loudly instead of showing one.
   pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
     std::vector<std::string> argv = {"env",          "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     "XDG_RUNTIME_DIR=" + dir_,
-                                     std::string(ABACINE_BINARY_DIR) + "/bin/abacine"};
+                                     "XDG_RUNTIME_DIR=" + dir_, testing::BinPath("abacine")};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> argp;
-    for (std::string& a : argv) argp.push_back(a.data());
-    argp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
-    posix_spawn_file_actions_addopen(&actions, 1, Out(tag).c_str(), flags, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, Err(tag).c_str(), flags, 0600);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawnp(&pid, "env", &actions, nullptr, argp.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = testing::StartProcess(argv, "", Out(tag), Err(tag));
+    EXPECT_GT(pid, 0);
     started_.push_back(pid);
     return pid;
   }
 
-  // The exit status (128 + signal when killed by one), or -1 when it did not
-  // end within the time; it is then killed.
-  static int Wait(pid_t pid, std::chrono::milliseconds limit) {
-    if (pid <= 0) return -1;
-    const auto end = Clock::now() + limit;
-    int status = 0;
-    do {
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(20ms);
-    } while (Clock::now() < end);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-  }
+  static int Wait(pid_t pid, std::chrono::milliseconds limit) { return testing::WaitProcess(pid, limit); }
 
   bool WaitForSocket() const {
     const auto end = Clock::now() + 20s;
@@ -111,13 +64,13 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, OnlyOneRunsAtATimeAndASecondStartExitsZeroShowingNothing) {
   const pid_t first = Start({"--headless", "--frames", "1800"}, "first");
-  ASSERT_TRUE(WaitForSocket()) << ReadFile(Err("first"));
+  ASSERT_TRUE(WaitForSocket()) << ReadWholeFile(Err("first"));
   // Not headless and no display: had it tried to show a window, it would
   // have failed with a message.
   const auto begun = Clock::now();
   EXPECT_EQ(Wait(Start({}, "second"), 20s), 0);
   EXPECT_LT(Clock::now() - begun, 10s);
-  EXPECT_EQ(ReadFile(Out("second")) + ReadFile(Err("second")), "");
+  EXPECT_EQ(ReadWholeFile(Out("second")) + ReadWholeFile(Err("second")), "");
   EXPECT_EQ(Wait(Start({"--headless", "--screenshot", dir_ + "/third.png"}, "third"), 20s), 0);
   EXPECT_FALSE(fs::exists(dir_ + "/third.png")) << "a second start draws nothing";
   // The first keeps running until told to stop; SIGTERM ends it cleanly.
@@ -125,7 +78,7 @@ TEST_F(ProgramTest, OnlyOneRunsAtATimeAndASecondStartExitsZeroShowingNothing) {
   ASSERT_EQ(kill(first, SIGTERM), 0);
   EXPECT_EQ(Wait(first, 20s), 0);
   const std::string line = "abacine: a second start asked for the window\n";
-  EXPECT_EQ(ReadFile(Err("first")), line + line);
+  EXPECT_EQ(ReadWholeFile(Err("first")), line + line);
   EXPECT_FALSE(fs::exists(Socket())) << "the socket goes with the first";
 
   // A killed first leaves its socket behind but not its lock.
@@ -136,7 +89,7 @@ TEST_F(ProgramTest, OnlyOneRunsAtATimeAndASecondStartExitsZeroShowingNothing) {
   ASSERT_TRUE(fs::exists(Socket()));
   const std::string shot = dir_ + "/next.png";
   EXPECT_EQ(Wait(Start({"--headless", "--frames", "5", "--screenshot", shot}, "next"), 20s), 0)
-      << ReadFile(Err("next"));
+      << ReadWholeFile(Err("next"));
   EXPECT_TRUE(fs::exists(shot)) << "it ran as the first instance";
 }
 
@@ -173,21 +126,19 @@ TEST_F(ProgramTest, CommandLinesAnswerOrDrawTheCalculatorOnEveryScreen) {
       args.insert(args.begin(), {"--headless", "--frames", "3", "--screenshot", shot});
     }
     EXPECT_EQ(Wait(Start(args, tag), 20s), row.status);
-    const std::string out = ReadFile(Out(tag)), err = ReadFile(Err(tag));
+    const std::string out = ReadWholeFile(Out(tag)), err = ReadWholeFile(Err(tag));
     EXPECT_TRUE(has(out, row.out)) << out;
     EXPECT_TRUE(has(err, row.err)) << err;
     if (row.width == 0) continue;
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    ASSERT_TRUE(ReadPng(shot, &width, &height, &rgb));
-    ASSERT_EQ(width, row.width);
-    ASSERT_EQ(height, row.height);
+    const testing::Image image = testing::ReadPng(shot);
+    ASSERT_TRUE(image.ok);
+    ASSERT_EQ(image.width, static_cast<uint32_t>(row.width));
+    ASSERT_EQ(image.height, static_cast<uint32_t>(row.height));
     // 0x00E7E7E7 through 5-6-5 and back: 231 in each channel.
-    auto green = [&](int x, int y) { return rgb[(static_cast<size_t>(y) * width + x) * 3 + 1]; };
-    const uint8_t* corner = &rgb[rgb.size() - 3];
+    const uint8_t* corner = &image.rgb[image.rgb.size() - 3];
     EXPECT_EQ(std::vector<uint8_t>(corner, corner + 3), (std::vector<uint8_t>{231, 231, 231}));
-    EXPECT_EQ(green(0, row.firstRow), 231);
-    EXPECT_EQ(green(0, 0) == 231, row.firstRow == 0) << "the top bar stays the shell's";
+    EXPECT_EQ(image.Green(0, static_cast<uint32_t>(row.firstRow)), 231);
+    EXPECT_EQ(image.Green(0, 0) == 231, row.firstRow == 0) << "the top bar stays the shell's";
   }
   EXPECT_FALSE(fs::exists(Socket())) << "no run is left holding the lock";
 }

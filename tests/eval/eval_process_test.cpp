@@ -1,19 +1,11 @@
 // Runs the built abacine-eval program the way a user does and checks its
 // output lines, standard error and exit status.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "support/process.h"
 
 namespace {
 
@@ -23,42 +15,13 @@ struct Outcome {
   std::string err;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Runs the program with args, standard input from input, and collects both
 // output streams and the exit status.
 Outcome RunEval(const std::vector<std::string>& args, const std::string& input = "") {
-  const std::string program = ABACINE_BINARY_DIR "/bin/abacine-eval";
-  std::string paths[3];  // standard input, output and error
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  for (int fd = 0; fd < 3; ++fd) {
-    paths[fd] = ::testing::TempDir() + "abacine_eval_XXXXXX";
-    const int made = mkstemp(paths[fd].data());
-    if (made >= 0) close(made);
-    posix_spawn_file_actions_addopen(&actions, fd, paths[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_TRUNC, 0);
-  }
-  std::ofstream(paths[0], std::ios::binary) << input;
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  Outcome outcome;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  outcome.out = ReadFile(paths[1]);
-  outcome.err = ReadFile(paths[2]);
-  for (const std::string& path : paths) unlink(path.c_str());
-  return outcome;
+  std::vector<std::string> argv = {abacine::testing::BinPath("abacine-eval")};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const abacine::testing::ProcessResult run = abacine::testing::RunProcess(argv, input);
+  return {run.status, run.out, run.err};
 }
 
 struct Row {

@@ -18,13 +18,14 @@
 #include "graphics/graphics_context.h"
 #include "graphics/surface.h"
 #include "platform/gx_abi.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
+#include "support/game_api.h"
 
 namespace abacine::display_test {
 
 using platform::DeviceConfig;
-
-inline const std::string kGxPath = std::string(ABACINE_BINARY_DIR) + "/bin/gx.so";
+using testing::kGxPath;
 
 // A pixel value that differs between neighbours in both directions.
 constexpr uint16_t Pattern(int32_t x, int32_t y) {
@@ -60,10 +61,8 @@ inline platform::WindowHandle MakeWindow() {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::ClearMessages();
-    GameApiLibrary::Instance().Unload();
-    GameApiLibrary::Instance().SetSearchList({kGxPath});
-    UseDevice(DeviceConfig::WithPitchSigns(240, 320, 1, 1));
+    ASSERT_TRUE(platform::ResetForTesting(DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
+    testing::UseBuiltGameApi();
     window_ = MakeWindow();
     ASSERT_TRUE(platform::IsWindow(window_));
     context_ = std::make_unique<GraphicsContext>();
@@ -75,10 +74,8 @@ class DisplayTest : public ::testing::Test {
     display_.reset();
     context_.reset();
     platform::DestroyAppWindow(window_);
-    GameApiLibrary::Instance().Unload();
-    GameApiLibrary::Instance().UseDefaultSearchList();
-    platform::TheDevice().Reset(DeviceConfig{});
-    platform::ClearMessages();
+    testing::ForgetGameApi();
+    platform::ResetForTesting();
   }
 
   static void UseDevice(const DeviceConfig& config) { ASSERT_TRUE(platform::TheDevice().Reset(config)); }

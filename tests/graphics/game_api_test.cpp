@@ -3,23 +3,24 @@
 
 #include "graphics/game_api.h"
 #include "platform/gx_abi.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
+#include "support/game_api.h"
 
 namespace abacine {
 namespace {
 
-const std::string kGxPath = std::string(ABACINE_BINARY_DIR) + "/bin/gx.so";
+using testing::kGxPath;
 
 class GameApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     api().Unload();
-    ASSERT_TRUE(platform::TheDevice().Reset(platform::DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
+    ASSERT_TRUE(platform::ResetForTesting(platform::DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
   }
   void TearDown() override {
-    api().Unload();
-    api().UseDefaultSearchList();
-    platform::TheDevice().Reset(platform::DeviceConfig{});
+    testing::ForgetGameApi();
+    platform::ResetForTesting();
   }
   static GameApiLibrary& api() { return GameApiLibrary::Instance(); }
 };

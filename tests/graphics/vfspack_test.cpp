@@ -2,7 +2,6 @@
 // reproducible output, the refusals, and damaged archives.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,19 +14,14 @@
 
 #include "archive_support.h"
 #include "graphics/archive.h"
+#include "support/process.h"
 
 namespace abacine {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTool = ABACINE_BINARY_DIR "/bin/vfspack";
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+const std::string kTool = testing::BinPath("vfspack");
 
 std::string Slurp(const fs::path& path) {
   std::stringstream s;
@@ -54,11 +48,10 @@ class VfspackTest : public ::testing::Test {
   void SetUp() override { fs::create_directory(tree_); }
 
   ToolRun Vfspack(const std::vector<std::string>& args) {
-    std::string command = Quote(kTool);
-    for (const auto& a : args) command += " " + Quote(a);
-    const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
-    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+    std::vector<std::string> argv = {kTool};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const testing::ProcessResult run = testing::RunProcess(argv);
+    return {run.status, run.out, run.err};
   }
 
   void Write(const std::string& relative, const std::string& bytes) {

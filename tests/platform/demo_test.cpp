@@ -1,32 +1,29 @@
 // abacine-demo as a user runs it: flags, exit codes, and the screenshot of a
 // headless run, windowed and full screen through the Game API library.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
-#include "png_support.h"
+#include "support/png_reader.h"
+#include "support/process.h"
 
-namespace abacine::png_test {
+namespace abacine::testing {
 namespace {
-
-const std::string kDemo = std::string(ABACINE_BINARY_DIR) + "/bin/abacine-demo";
 
 // output: stdout and stderr
 struct DemoRun { int status = -1; std::string output; };
 
-// Runs the demo with the given arguments (shell-quoted by the caller).
+// Runs the demo with the given arguments, split at spaces.
 DemoRun RunDemo(const std::string& args) {
-  DemoRun run;
-  FILE* pipe = popen(("'" + kDemo + "' " + args + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[512];
-  for (size_t n = 0; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
-  const int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
+  std::vector<std::string> argv = {BinPath("abacine-demo")};
+  std::istringstream words(args);
+  for (std::string word; words >> word;) argv.push_back(word);
+  const ProcessResult run = RunProcess(argv);
+  return {run.status, run.out + run.err};
 }
 
 TEST(DemoTest, HelpListsEveryFlag) {
@@ -59,7 +56,7 @@ TEST(DemoTest, HeadlessScreenshotHasTheScreenSizeAndAPicture) {
   for (const std::string screen : {"240x320", "320x240", "480x640", "640x480"}) {
     SCOPED_TRACE(screen);
     const std::string shot = TempPath(screen + ".png");
-    const DemoRun run = RunDemo("--headless --frames 3 --screen " + screen + " --screenshot '" + shot + "'");
+    const DemoRun run = RunDemo("--headless --frames 3 --screen " + screen + " --screenshot " + shot);
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output, "");  // no drawing call failed
     const Image image = ReadPng(shot);
@@ -76,8 +73,8 @@ TEST(DemoTest, HeadlessScreenshotHasTheScreenSizeAndAPicture) {
 
 TEST(DemoTest, FullScreenThroughTheGameApiShowsTheSamePictureAsWindowed) {
   const std::string windowed = TempPath("windowed.png"), full = TempPath("full.png");
-  ASSERT_EQ(RunDemo("--headless --frames 4 --screenshot '" + windowed + "'").status, 0);
-  const DemoRun run = RunDemo("--headless --fullscreen --frames 4 --screenshot '" + full + "'");
+  ASSERT_EQ(RunDemo("--headless --frames 4 --screenshot " + windowed).status, 0);
+  const DemoRun run = RunDemo("--headless --fullscreen --frames 4 --screenshot " + full);
   ASSERT_EQ(run.status, 0) << run.output;
   const Image a = ReadPng(windowed), b = ReadPng(full);
   std::remove(windowed.c_str());
@@ -91,4 +88,4 @@ TEST(DemoTest, FullScreenThroughTheGameApiShowsTheSamePictureAsWindowed) {
 }
 
 }  // namespace
-}  // namespace abacine::png_test
+}  // namespace abacine::testing

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "platform/controls.h"
 #include "platform/platform.h"
 
 namespace abacine::platform {
@@ -13,14 +14,8 @@ namespace {
 
 class DeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ClearMessages();
-    ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
-  }
-  void TearDown() override {
-    TheDevice().Reset(DeviceConfig{});
-    ClearMessages();
-  }
+  void SetUp() override { ASSERT_TRUE(ResetForTesting()); }
+  void TearDown() override { ResetForTesting(); }
 };
 
 // Writing each hardware pixel through the pitches and reading all back finds

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "platform/gx_abi.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
+#include "support/process.h"
 
 namespace abacine::platform {
 namespace {
 
-const std::string kGxPath = std::string(ABACINE_BINARY_DIR) + "/bin/gx.so";
+const std::string kGxPath = testing::BinPath("gx.so");
 
 TEST(LibraryTest, SystemLibraryIsFoundByAnyCaseAndOffersTheDisplayModeCall) {
   ASSERT_TRUE(TheDevice().Reset(DeviceConfig{}));
@@ -62,8 +64,7 @@ TEST(LibraryTest, DecoratedNamesMapToThePlainExports) {
 class GxLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
-    ClearMessages();
+    ASSERT_TRUE(ResetForTesting(DeviceConfig::WithPitchSigns(240, 320, 1, 1)));
     gx_ = OpenLibrary(kGxPath);
     ASSERT_NE(gx_, nullptr);
     window_ = CreateAppWindow(WindowDesc{u"C", u"T", false, {}}, [](auto...) { return intptr_t{0}; }, nullptr);
@@ -75,7 +76,7 @@ class GxLibraryTest : public ::testing::Test {
     Call(kGxCallCloseDisplay), Call(kGxCallCloseInput);
     DestroyAppWindow(window_);
     CloseLibrary(gx_);
-    TheDevice().Reset(DeviceConfig{});
+    ResetForTesting();
   }
   template <typename Fn>
   Fn Get(int32_t call) {

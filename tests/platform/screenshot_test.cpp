@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "png_support.h"
+#include "support/png_reader.h"
 
 namespace abacine::platform {
 namespace {
 
-using png_test::ReadPng;
-using png_test::TempPath;
+using testing::ReadPng;
+using testing::TempPath;
 
 bool Exists(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -29,7 +29,7 @@ TEST(ScreenshotTest, ChannelsWidenToTheFullByteRange) {
   for (const Row& r : rows) pixels.push_back(r.pixel);
   const std::string path = TempPath("channels.png");
   ASSERT_TRUE(WritePng565(path, pixels.data(), static_cast<int32_t>(pixels.size()), 1));
-  const png_test::Image d = ReadPng(path);
+  const testing::Image d = ReadPng(path);
   std::remove(path.c_str());
   ASSERT_TRUE(d.ok);
   ASSERT_EQ(d.width, pixels.size());
@@ -49,7 +49,7 @@ TEST(ScreenshotTest, ScreenIsWrittenAsShownInTheSystemOrientation) {
   TheDevice().SetScreenPixel(5, 0, 0xF800);  // top right corner as shown
   const std::string path = TempPath("screen.png");
   ASSERT_TRUE(WriteScreenPng(path));
-  const png_test::Image d = ReadPng(path);
+  const testing::Image d = ReadPng(path);
   std::remove(path.c_str());
   TheDevice().Reset(DeviceConfig{});
   ASSERT_TRUE(d.ok);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 
 namespace abacine::platform {
@@ -14,17 +15,10 @@ namespace {
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(TheDevice().Reset(DeviceConfig::WithPitchSigns(24, 32, 1, 1)));
-    ClearMessages();
-    ResetKeyState();
-    ClearShownMessageBoxes();
-  }
+  void SetUp() override { ASSERT_TRUE(ResetForTesting(DeviceConfig::WithPitchSigns(24, 32, 1, 1))); }
   void TearDown() override {
     for (WindowHandle w : made_) DestroyAppWindow(w);
-    ClearMessages();
-    ResetKeyState();
-    TheDevice().Reset(DeviceConfig{});
+    ResetForTesting();
   }
 
   // Windows are named a, b, c... in the order they were made; the procedure

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/controls.h"
 #include "platform/internal.h"
 #include "text/utf.h"
 
@@ -73,9 +74,27 @@ namespace {
 // what keeps an idle calculator cheap.
 constexpr uint32_t kRefreshMs = 50;
 
+// SDL's clipboard: UTF-8 on the desktop, UTF-16 here.
+class SdlClipboard final : public Clipboard {
+ public:
+  bool SetText(std::u16string_view text) override {
+    return SDL_SetClipboardText(ToUtf8(text).c_str()) == 0;
+  }
+  std::optional<std::u16string> GetText() override {
+    if (SDL_HasClipboardText() != SDL_TRUE) return std::nullopt;
+    char* utf8 = SDL_GetClipboardText();
+    if (utf8 == nullptr) return std::nullopt;
+    std::u16string text;
+    const bool read = FromUtf8(utf8, &text);
+    SDL_free(utf8);
+    if (!read) return std::nullopt;
+    return text;
+  }
+};
+
 class SdlBackend final : public Backend {
  public:
-  explicit SdlBackend(const SdlOptions& options) : options_(options) {
+  explicit SdlBackend(const WindowOptions& options) : options_(options) {
     options_.scale = std::clamp(options_.scale, 1, 8);
   }
 
@@ -89,6 +108,10 @@ class SdlBackend final : public Backend {
   }
 
   bool Start(std::string* error) {
+    // Plain blits of a small 16-bit screen: the software renderer, unless
+    // the environment asks for another (hints never override it).
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail(error);
     const Device& device = TheDevice();
     window_ = SDL_CreateWindow(options_.title.c_str(), SDL_WINDOWPOS_CENTERED,
@@ -135,6 +158,8 @@ class SdlBackend final : public Backend {
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_);
     }
   }
+
+  Clipboard& GetClipboard() override { return clipboard_; }
 
   void ScreenResized() override {
     const Device& device = TheDevice();
@@ -279,7 +304,8 @@ class SdlBackend final : public Backend {
     if (target != nullptr) PostMessage(target, kMsgActivate, active ? 1 : 0, 0);
   }
 
-  SdlOptions options_;
+  WindowOptions options_;
+  SdlClipboard clipboard_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
@@ -293,7 +319,7 @@ class SdlBackend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend(const SdlOptions& options, std::string* error) {
+std::unique_ptr<Backend> MakeSdlBackend(const WindowOptions& options, std::string* error) {
   auto backend = std::make_unique<SdlBackend>(options);
   if (!backend->Start(error)) return nullptr;
   return backend;

@@ -10,19 +10,13 @@
 
 namespace abacine::platform {
 
-struct SdlOptions {
-  int scale = 1;               // window pixels per screen pixel, 1..8
-  std::string title = "Abacine";
-  int rotate_key = kVkF8;       // turns the device a quarter; 0 for none
-  bool double_clicks = false;   // a second quick click sends 0x203 instead of 0x201
-  // Error boxes in a window. Off for automated runs: an unattended box would
-  // wait for a click forever. The text always goes to stderr as well.
-  bool dialogs = true;
-};
-
 // Opens the window; null (with *error set when error is not null) when SDL
-// cannot start or make the window.
-std::unique_ptr<Backend> MakeSdlBackend(const SdlOptions& options, std::string* error);
+// cannot start or make the window. A WindowBackendFactory. Unless the
+// environment asks for another (SDL_RENDER_DRIVER), it draws with SDL's
+// software renderer: the screen is small and 16-bit, and on machines without
+// a GPU the default would go through a software OpenGL stack at several
+// times the CPU and memory.
+std::unique_ptr<Backend> MakeSdlBackend(const WindowOptions& options, std::string* error);
 
 // The virtual-key code of an SDL key (keycode and scancode as SDL numbers);
 // 0 for keys the handheld has no code for. Exposed for tests.

@@ -1,5 +1,5 @@
-// Reading back the PNG files the platform and the demo write, and temporary
-// file names for them.
+// Reading back the PNG files the programs write, and temporary file names
+// for them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
-namespace abacine::png_test {
+namespace abacine::testing {
 
 struct Image {
   bool ok = false;
   uint32_t width = 0, height = 0;
   std::vector<uint8_t> rgb;  // 8 bits a channel, row by row
+
+  // Green channel of (x, y); the 5-6-5 screens keep the most of it.
+  uint8_t Green(uint32_t x, uint32_t y) const { return rgb[(size_t{y} * width + x) * 3 + 1]; }
 };
 
 inline Image ReadPng(const std::string& path) {
@@ -35,4 +38,4 @@ inline std::string TempPath(const std::string& name) {
   return ::testing::TempDir() + "abacine_" + std::to_string(getpid()) + "_" + name;
 }
 
-}  // namespace abacine::png_test
+}  // namespace abacine::testing
