@@ -24,9 +24,6 @@ constexpr char16_t kClassSuffix[] = u" WndCls";
 
 constexpr uint32_t kFullScreenInactiveWaitMs = 250;
 constexpr int32_t kDroppedKey = 0x84;
-constexpr int kShowCommandHide = 0;
-constexpr int kShowCommandShow = 5;
-constexpr int kShowCommandMinimize = 6;
 
 // The one window procedure of the class; it forwards to the object named at
 // creation. Written once per window creation, read by every message.
@@ -99,7 +96,7 @@ int AppFramework::run() {
   // One copy: a window of ours in this process, or a copy in another.
   if (platform::WindowHandle existing = platform::FindAppWindow(className_, appName_);
       existing != nullptr) {
-    platform::ShowAppWindow(existing, kShowCommandShow);
+    platform::ShowAppWindow(existing, platform::kShowCommandShow);
     platform::SetForegroundWindow(existing);
     return 0;
   }
@@ -195,7 +192,8 @@ int AppFramework::run() {
 void AppFramework::finishRun() {
   setTaskbar(false);
   if (!errorText_.empty()) {
-    platform::ShowMessageBox(window_, errorText_, kErrorCaption, kErrorBoxStyle);
+    platform::ShowMessageBox(window_, errorText_, kErrorCaption,
+                             platform::kMessageBoxStopForeground);
     errorShown_ = true;
   }
   platform::DestroyAppWindow(window_);
@@ -230,7 +228,7 @@ ResultCode AppFramework::createMainWindow() {
   }
   // Activation arrives as a message and is handled in the loop.
   platform::SetForegroundWindow(window_);
-  platform::ShowAppWindow(window_, kShowCommandShow);
+  platform::ShowAppWindow(window_, platform::kShowCommandShow);
   setTaskbar(true);
   return kOk;
 }
@@ -377,7 +375,7 @@ void AppFramework::endOfPeriod() {
 
 void AppFramework::bringToFront() {
   ++raiseRequests_;
-  platform::ShowAppWindow(window_, kShowCommandShow);
+  platform::ShowAppWindow(window_, platform::kShowCommandShow);
   platform::SetForegroundWindow(window_);
   // A window that is already the foreground one gets no activation from
   // SetForegroundWindow; a minimised one must still come back to life.
@@ -439,6 +437,28 @@ void AppFramework::restartTimer() {
   if (timer_ != nullptr) timer_->start(displayPaces_ ? 0 : config_.frameRate);
 }
 
+bool AppFramework::fitDisplayToScreen() {
+  if (config_.shellMode == 0 || display_ == nullptr) return false;
+  int32_t width = 0, height = 0, top = 0;
+  shellScreenSize(&width, &height, &top);
+  const platform::Rect below{0, top, width, top + height};
+  if (display_->IsOpen() && width == display_->Width() && height == display_->Height()) {
+    platform::MoveAppWindow(window_, below);
+    return false;
+  }
+  config_.width = width;
+  config_.height = height;
+  display_->Close();
+  const ResultCode opened = display_->OpenWindowed(0, width, height);
+  if (Failed(opened)) {
+    setErrorMessage(kTextOpenDisplay, opened);
+    failRun(opened);
+    return false;
+  }
+  platform::MoveAppWindow(window_, below);
+  return true;
+}
+
 void AppFramework::shellScreenSize(int32_t* width, int32_t* height, int32_t* top) {
   const platform::Device& device = platform::TheDevice();
   *top = device.WorkAreaTop();
@@ -468,12 +488,12 @@ void AppFramework::setTaskbar(bool hide) {
   if (hide) {
     recordShell(ShellRequest::kInputPanel, 1);
     recordShell(ShellRequest::kFullScreen, kShellHideTaskbarAll);
-    recordShell(ShellRequest::kTaskbarWindow, kShowCommandHide);
+    recordShell(ShellRequest::kTaskbarWindow, platform::kShowCommandHide);
     const platform::Device& device = platform::TheDevice();
     platform::MoveAppWindow(window_,
                             platform::Rect{0, 0, device.ScreenWidth(), device.ScreenHeight()});
   } else {
-    recordShell(ShellRequest::kTaskbarWindow, kShowCommandShow);
+    recordShell(ShellRequest::kTaskbarWindow, platform::kShowCommandShow);
     recordShell(ShellRequest::kFullScreen, kShellShowTaskbarAll);
   }
 }
@@ -578,7 +598,7 @@ intptr_t AppFramework::windowProc(platform::WindowHandle window, uint32_t messag
       } else {
         setTaskbar(false);
       }
-      platform::ShowAppWindow(window_, kShowCommandMinimize);
+      platform::ShowAppWindow(window_, platform::kShowCommandMinimize);
       if (keyInput_ != nullptr) keyInput_->CloseKeyInput();
       if (display_ != nullptr) display_->Suspend();
       return 0;

@@ -59,8 +59,6 @@ inline constexpr uint32_t kShowAtLeastEvery = 30;
 // The system's general failure (E_FAIL): window class or window not made.
 inline constexpr ResultCode kErrFail = detail::Code(0x80004005u);
 
-// Message box style of the error box: stop icon, brought to the foreground.
-inline constexpr uint32_t kErrorBoxStyle = 0x00010010;
 // The error text holds at most this many characters, terminator included.
 inline constexpr size_t kErrorTextCapacity = 260;
 // Longest window-class name the system takes.
@@ -182,6 +180,12 @@ class AppFramework {
   // The screen below the shell's top bar, as the display should be sized
   // in shell mode: width and height of the screen less the bar.
   static void shellScreenSize(int32_t* width, int32_t* height, int32_t* top);
+  // Shell mode, typically on resume after a quarter turn: moves the window
+  // below the top bar and, when the screen there no longer has the
+  // display's size, re-opens the display at the new size and returns true.
+  // False when nothing changed, in full-screen mode, or when the display
+  // cannot be re-opened: that ends the run with "Could not open display.".
+  bool fitDisplayToScreen();
   // Ends the loop and makes `code` the run's result (first failure wins).
   void failRun(ResultCode code) { noteCallback(code); }
   // Test seam: forget the companion objects, as if their allocation failed.

@@ -47,31 +47,9 @@ ResultCode CalcApp::drawFrame(Surface* backBuffer, uint32_t /*frameFlags*/) {
 }
 
 void CalcApp::onResume() {
-  if (config().shellMode == 0) return;
-  int32_t width = 0, height = 0, top = 0;
-  shellScreenSize(&width, &height, &top);
-  Display* d = display();
-  const platform::Rect below{0, top, width, top + height};
-  if (d->IsOpen() && width == d->Width() && height == d->Height()) {
-    platform::MoveAppWindow(window(), below);
-    return;
-  }
-  mutableConfig().width = width;
-  mutableConfig().height = height;
-  d->Close();
-  const ResultCode opened =
-      config().shellMode == 1
-          ? d->OpenWindowed(0, width, height)
-          : d->OpenDirect(config().displayFlags, window(),
-                          static_cast<int32_t>(config().displayParams[0]));
-  if (Failed(opened)) {
-    setErrorMessage(u"Could not open display.", opened);
-    failRun(opened);
-    return;
-  }
-  platform::MoveAppWindow(window(), below);
+  if (!fitDisplayToScreen()) return;
   layOutScreen();
-  onScreenResized(width, height);
+  onScreenResized(config().width, config().height);
 }
 
 void CalcApp::onExit() {

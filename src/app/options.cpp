@@ -1,7 +1,7 @@
 #include "app/options.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 #include "text/utf.h"
 
@@ -33,20 +33,19 @@ bool ParseCount(const std::string& text, uint64_t max, uint64_t* out) {
 
 using Apply = bool (*)(const std::string& value, ProgramOptions* options, std::string* why);
 
-struct OptionRow {
-  const char* name;
-  bool takesValue;
-  Apply apply;
+
+// The two size classes, upright and wide.
+struct ScreenSize {
+  const char* text;
+  int32_t width, height;
 };
+constexpr ScreenSize kScreenSizes[] = {
+    {"240x320", 240, 320}, {"320x240", 320, 240}, {"480x640", 480, 640}, {"640x480", 640, 480}};
+// Screens narrower than this (either way up) get a doubled window.
+constexpr int32_t kLargeClassSide = 480;
 
 bool ApplyScreen(const std::string& value, ProgramOptions* o, std::string* why) {
-  struct Size {
-    const char* text;
-    int32_t width, height;
-  };
-  static constexpr Size kSizes[] = {
-      {"240x320", 240, 320}, {"320x240", 320, 240}, {"480x640", 480, 640}, {"640x480", 640, 480}};
-  for (const Size& s : kSizes) {
+  for (const ScreenSize& s : kScreenSizes) {
     if (value == s.text) {
       o->screenWidth = s.width;
       o->screenHeight = s.height;
@@ -150,19 +149,56 @@ bool ApplyScreenshot(const std::string& value, ProgramOptions* o, std::string* w
   return true;
 }
 
-constexpr std::array<OptionRow, 11> kOptions = {{
-    {"--screen", true, ApplyScreen},
-    {"--scale", true, ApplyScale},
-    {"--top-bar", true, ApplyTopBar},
-    {"--fullscreen", false, ApplyFullScreen},
-    {"--headless", false, ApplyHeadless},
-    {"--raw-frame-buffer", false, ApplyRawFrameBuffer},
-    {"--registry", true, ApplyRegistry},
-    {"--oem", true, ApplyOem},
-    {"--os-version", true, ApplyOsVersion},
-    {"--frames", true, ApplyFrames},
-    {"--screenshot", true, ApplyScreenshot},
-}};
+// Where an option is listed in --help.
+enum class Section { kDevice, kRun, kScript };
+
+struct OptionRow {
+  const char* name;
+  const char* valueName;  // in --help; null: the option takes no value
+  Apply apply;
+  Section section;
+  bool calculatorOnly;
+  const char* help;
+};
+
+// The table both programs parse and document. Help lines after the first
+// start at column 25.
+constexpr OptionRow kOptions[] = {
+    {"--screen", "WxH", ApplyScreen, Section::kDevice, false,
+     "screen size and orientation: 240x320, 320x240,\n"
+     "                         480x640 or 640x480 (default 480x640)"},
+    {"--top-bar", "N", ApplyTopBar, Section::kDevice, true,
+     "height of the shell's top bar in pixels, less than\n"
+     "                         the screen height (default 0)"},
+    {"--oem", "TEXT", ApplyOem, Section::kDevice, true,
+     "the device's OEM information string (at most 199\n"
+     "                         characters)"},
+    {"--os-version", "MAJ.MIN", ApplyOsVersion, Section::kDevice, true,
+     "the system version the device reports (default 5.0)"},
+    {"--raw-frame-buffer", nullptr, ApplyRawFrameBuffer, Section::kDevice, true,
+     "the display driver offers its raw frame buffer\n"
+     "                         (used with --fullscreen on versions above 4.20)"},
+    {"--fullscreen", nullptr, ApplyFullScreen, Section::kRun, false,
+     "open the display full screen through the Game API\n"
+     "                         library (gx.so beside the program) or the raw frame\n"
+     "                         buffer, instead of a window below the top bar"},
+    {"--scale", "N", ApplyScale, Section::kRun, false,
+     "window pixels per screen pixel, 1 to 8 (default 2\n"
+     "                         for 240x320 and 320x240, else 1)"},
+    {"--headless", nullptr, ApplyHeadless, Section::kRun, false,
+     "no window: the same program with nothing shown"},
+    {"--registry", "FILE", ApplyRegistry, Section::kRun, true,
+     "the settings file (accepted; not used yet: this\n"
+     "                         version keeps no settings)"},
+    {"--frames", "N", ApplyFrames, Section::kScript, false,
+     "quit after N frame periods (30 per second)"},
+    {"--screenshot", "FILE.png", ApplyScreenshot, Section::kScript, false,
+     "write the screen to FILE.png at exit"},
+};
+
+bool Takes(const OptionRow& row, ProgramKind kind) {
+  return !row.calculatorOnly || kind == ProgramKind::kCalculator;
+}
 
 ParseOutcome Error(std::string message) {
   ParseOutcome outcome;
@@ -173,7 +209,7 @@ ParseOutcome Error(std::string message) {
 
 }  // namespace
 
-ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args, ProgramKind kind) {
   ParseOutcome outcome;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -190,11 +226,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const auto row = std::find_if(kOptions.begin(), kOptions.end(),
+    const auto row = std::find_if(std::begin(kOptions), std::end(kOptions),
                                   [&](const OptionRow& r) { return name == r.name; });
-    if (row == kOptions.end()) return Error("unknown option '" + name + "'");
+    if (row == std::end(kOptions) || !Takes(*row, kind)) {
+      return Error("unknown option '" + name + "'");
+    }
     std::string value;
-    if (row->takesValue) {
+    if (row->valueName != nullptr) {
       if (equals != std::string::npos) {
         value = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
@@ -220,7 +258,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
 
 int32_t WindowScale(const ProgramOptions& options) {
   if (options.scale > 0) return options.scale;
-  return std::min(options.screenWidth, options.screenHeight) < 480 ? 2 : 1;
+  return std::min(options.screenWidth, options.screenHeight) < kLargeClassSide ? 2 : 1;
 }
 
 platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options) {
@@ -236,38 +274,42 @@ platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options) {
   return config;
 }
 
-std::string VersionText() { return std::string("abacine ") + ABACINE_VERSION + "\n"; }
+const char* ProgramName(ProgramKind kind) {
+  return kind == ProgramKind::kCalculator ? "abacine" : "abacine-demo";
+}
 
-std::string HelpText() {
-  return R"(Usage: abacine [OPTION]...
-Abacine, a scientific calculator for handhelds, running on a simulated
-handheld shown in a desktop window.
+std::string VersionText(ProgramKind kind) {
+  return std::string(ProgramName(kind)) + " " + ABACINE_VERSION + "\n";
+}
 
-The simulated device:
-  --screen WxH           screen size and orientation: 240x320, 320x240,
-                         480x640 or 640x480 (default 480x640)
-  --top-bar N            height of the shell's top bar in pixels, less than
-                         the screen height (default 0)
-  --oem TEXT             the device's OEM information string (at most 199
-                         characters)
-  --os-version MAJ.MIN   the system version the device reports (default 5.0)
-  --raw-frame-buffer     the display driver offers its raw frame buffer
-                         (used with --fullscreen on versions above 4.20)
+namespace {
 
-How it runs:
-  --fullscreen           open the display full screen through the Game API
-                         library (gx.so beside the program) or the raw frame
-                         buffer, instead of a window below the top bar
-  --scale N              window pixels per screen pixel, 1 to 8 (default 2
-                         for 240x320 and 320x240, else 1)
-  --headless             no window: the same program with nothing shown
-  --registry FILE        keep the settings in FILE instead of the default
-                         file under $XDG_CONFIG_HOME/abacine/
+std::string OptionLines(ProgramKind kind, Section section) {
+  std::string out;
+  for (const OptionRow& row : kOptions) {
+    if (row.section != section || !Takes(row, kind)) continue;
+    std::string left = std::string("  ") + row.name;
+    if (row.valueName != nullptr) left += std::string(" ") + row.valueName;
+    left.resize(std::max<size_t>(left.size() + 1, 25), ' ');
+    out += left + row.help + "\n";
+  }
+  return out;
+}
 
-Scripted runs:
-  --frames N             quit after N frame periods (30 per second)
-  --screenshot FILE.png  write the screen to FILE.png at exit
+}  // namespace
 
+std::string HelpText(ProgramKind kind) {
+  const bool calculator = kind == ProgramKind::kCalculator;
+  std::string out = std::string("Usage: ") + ProgramName(kind) + " [OPTION]...\n";
+  out += calculator ? "Abacine, a scientific calculator for handhelds, running on a simulated\n"
+                      "handheld shown in a desktop window.\n"
+                    : "The Abacine graphics demo: every drawing operation of the graphics layer,\n"
+                      "animated, on a simulated handheld shown in a desktop window.\n";
+  out += "\nThe simulated device:\n" + OptionLines(kind, Section::kDevice);
+  out += "\nHow it runs:\n" + OptionLines(kind, Section::kRun);
+  out += "\nScripted runs:\n" + OptionLines(kind, Section::kScript);
+  if (!calculator) out += "                         (headless without --frames: one frame)\n";
+  out += R"(
   --help                 show this help and exit
   --version              show the version and exit
 
@@ -279,13 +321,22 @@ Device keys in the window:
   F12                    the Start button
   F8                     turn the device a quarter (the screen size changes)
   Closing the window quits.
-
+)";
+  if (calculator) {
+    out += R"(
 Only one Abacine runs at a time: a second start brings the running one to
 the front and exits with status 0.
-
+)";
+  } else {
+    out += R"(  In the demo the arrow keys move the gem, a tap or click places it and
+  Escape quits.
+)";
+  }
+  out += R"(
 Exit status: 0 on success, 2 for a bad command line, another non-zero value
 when the program could not start or run.
 )";
+  return out;
 }
 
 }  // namespace abacine

@@ -1,16 +1,21 @@
-// The command line of the `abacine` program: how the simulated handheld is
-// built (screen, top bar, OEM string, OS version), how it is shown (window
-// scale, full screen, headless) and what a scripted run does (frames,
-// screenshot). Parsing never exits or prints; the entry acts on the outcome.
+// The command lines of the programs built on the framework, `abacine` and
+// `abacine-demo`: one table of options. Both take the shared ones (screen,
+// scale, full screen, headless, frames, screenshot); the calculator also
+// those that build the simulated handheld in detail (top bar, OEM string,
+// OS version, raw frame buffer) and the settings file. Parsing never exits
+// or prints; the program entry acts on the outcome.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/device.h"
 
 namespace abacine {
+
+// Which program a command line is for.
+enum class ProgramKind { kCalculator, kDemo };
 
 struct ProgramOptions {
   int32_t screenWidth = 480;
@@ -40,8 +45,10 @@ struct ParseOutcome {
 
 // Parses the arguments after the program name. Options take their value as
 // the next argument or after '=' (--scale=2). --help and --version win over
-// everything after them; an unknown option or a bad value is kError.
-ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
+// everything after them; an unknown option (or one the program does not
+// take) or a bad value is kError.
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args,
+                              ProgramKind kind = ProgramKind::kCalculator);
 
 // The window scale the options ask for: their own, else 2 for the 240 class
 // (so small screens stay readable on a desktop) and 1 otherwise.
@@ -50,7 +57,9 @@ int32_t WindowScale(const ProgramOptions& options);
 // The simulated handheld the options describe.
 platform::DeviceConfig DeviceConfigFor(const ProgramOptions& options);
 
-std::string HelpText();
-std::string VersionText();
+// "abacine" or "abacine-demo".
+const char* ProgramName(ProgramKind kind);
+std::string HelpText(ProgramKind kind = ProgramKind::kCalculator);
+std::string VersionText(ProgramKind kind = ProgramKind::kCalculator);
 
 }  // namespace abacine

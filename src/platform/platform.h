@@ -199,6 +199,7 @@ int16_t GetKeyState(int vk);
 // 5. Message box
 // ============================================================================
 
+// Style of the "Error" box: a stop icon, brought to the foreground.
 inline constexpr uint32_t kMessageBoxStopForeground = 0x00010010;
 
 // Shows a message box (SDL backend) or writes "caption: text" to stderr

@@ -161,5 +161,36 @@ TEST(Options, HelpAndVersionWinOverWhatFollowsAndNameEverything) {
   }
 }
 
+// One table serves both programs: the demo takes the shared options with
+// the same meaning and refuses the calculator's own.
+TEST(Options, TheDemoTakesTheSharedOptionsOnly) {
+  const struct {
+    Args args;
+    bool demo_takes;
+  } rows[] = {
+      {{"--screen", "320x240"}, true}, {{"--scale=3"}, true},       {{"--fullscreen"}, true},
+      {{"--headless"}, true},          {{"--frames", "7"}, true},   {{"--screenshot", "a.png"}, true},
+      {{"--top-bar", "20"}, false},    {{"--oem", "x"}, false},     {{"--os-version", "4.21"}, false},
+      {{"--raw-frame-buffer"}, false}, {{"--registry", "r"}, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.args));
+    const ParseOutcome calculator = ParseCommandLine(row.args, ProgramKind::kCalculator);
+    const ParseOutcome demo = ParseCommandLine(row.args, ProgramKind::kDemo);
+    ASSERT_EQ(calculator.action, ParseAction::kRun);
+    if (row.demo_takes) {
+      ASSERT_EQ(demo.action, ParseAction::kRun) << demo.message;
+      EXPECT_EQ(Fields(demo.options), Fields(calculator.options));
+    } else {
+      EXPECT_EQ(demo.action, ParseAction::kError);
+      EXPECT_EQ(demo.message, "unknown option '" + row.args[0].substr(0, row.args[0].find('=')) + "'");
+    }
+    const std::string help = HelpText(row.demo_takes ? ProgramKind::kDemo : ProgramKind::kCalculator);
+    EXPECT_NE(help.find(row.args[0].substr(0, row.args[0].find('='))), std::string::npos);
+  }
+  EXPECT_EQ(VersionText(ProgramKind::kDemo).rfind("abacine-demo ", 0), 0u);
+  EXPECT_EQ(HelpText(ProgramKind::kDemo).find("--top-bar"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace abacine

@@ -26,22 +26,30 @@ DemoRun RunDemo(const std::string& args) {
   return {run.status, run.out + run.err};
 }
 
-TEST(DemoTest, HelpListsEveryFlag) {
+TEST(DemoTest, HelpListsEveryFlagItTakesAndNoOther) {
   const DemoRun run = RunDemo("--help");
   EXPECT_EQ(run.status, 0);
-  for (const char* flag : {"--screen", "--scale", "--fullscreen", "--headless", "--frames", "--screenshot", "--help"}) {
+  for (const char* flag : {"--screen", "--scale", "--fullscreen", "--headless", "--frames", "--screenshot", "--help",
+                           "--version", "Escape", "F8"}) {
     EXPECT_NE(run.output.find(flag), std::string::npos) << flag;
   }
+  for (const char* flag : {"--top-bar", "--oem", "--os-version", "--raw-frame-buffer", "--registry"}) {
+    EXPECT_EQ(run.output.find(flag), std::string::npos) << flag;
+  }
+  EXPECT_EQ(RunDemo("--version").output.rfind("abacine-demo ", 0), 0u);
 }
 
 TEST(DemoTest, BadFlagsExitWithAStatusAndSayWhy) {
   struct Row { const char* args; int status; const char* says; };
   const Row rows[] = {
-      {"--bogus", 2, "unknown option"}, {"--screen 100x100", 2, "screen size"}, {"--screen", 2, "needs a value"},
+      {"--bogus", 2, "unknown option"}, {"--screen 100x100", 2, "for --screen"}, {"--screen", 2, "needs a value"},
       {"--scale 0", 2, "scale"}, {"--scale 9", 2, "scale"}, {"--scale 2x", 2, "scale"}, {"--frames 0", 2, "frames"},
       {"--frames -3", 2, "frames"}, {"--frames 99999999999999999999", 2, "frames"},
       {"--screenshot", 2, "needs a value"}, {"--screenshot=", 2, "file name"},
-      {"--headless=yes", 2, "takes no value"}, {"headless", 2, "unknown option"},
+      {"--headless=yes", 2, "takes no value"}, {"headless", 2, "unexpected argument"},
+      // The calculator's device and settings options are not the demo's.
+      {"--top-bar 20", 2, "unknown option '--top-bar'"}, {"--registry x.reg", 2, "unknown option"},
+      {"--raw-frame-buffer", 2, "unknown option"},
       {"--headless --screenshot /nonexistent-folder/shot.png", 1, "could not write"},
   };
   for (const Row& r : rows) {

@@ -1,0 +1,118 @@
+#include "app/program.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "platform/single_instance.h"
+#include "text/hex.h"
+#include "text/utf.h"
+
+namespace abacine {
+namespace {
+
+volatile std::sig_atomic_t g_quit = 0;
+
+extern "C" void OnQuitSignal(int) { g_quit = 1; }
+
+// SIGINT and SIGTERM end the run like the close command, so that the
+// program leaves as a closed window does.
+void CatchQuitSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
+               platform::WindowBackendFactory openWindow) {
+  const char* name = ProgramName(spec.kind);
+  const ParseOutcome parsed = ParseCommandLine(args, spec.kind);
+  switch (parsed.action) {
+    case ParseAction::kHelp:
+      std::fputs(HelpText(spec.kind).c_str(), stdout);
+      return 0;
+    case ParseAction::kVersion:
+      std::fputs(VersionText(spec.kind).c_str(), stdout);
+      return 0;
+    case ParseAction::kError:
+      std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name,
+                   parsed.message.c_str(), name);
+      return 2;
+    case ParseAction::kRun:
+      break;
+  }
+  ProgramOptions options = parsed.options;
+  if (options.headless && options.frames == 0) options.frames = spec.headlessFrames;
+  if (!platform::TheDevice().Reset(DeviceConfigFor(options))) {
+    std::fprintf(stderr, "%s: the simulated device cannot be built\n", name);
+    return 2;
+  }
+  CatchQuitSignals();
+
+  std::unique_ptr<AppFramework> app = spec.makeApp(options);
+  if (app == nullptr) {
+    std::fprintf(stderr, "%s: out of memory\n", name);
+    return 1;
+  }
+
+  if (spec.singleInstance) {
+    InstanceOptions instance;
+    instance.directory = platform::SingleInstance::DefaultDirectory();
+    if (options.headless) {
+      instance.onRaise = [name] { std::fprintf(stderr, "%s: a second start asked for the window\n", name); };
+    }
+    app->setInstanceOptions(std::move(instance));
+  }
+
+  if (!options.headless) {
+    platform::WindowOptions window;
+    window.scale = WindowScale(options);
+    window.title = spec.windowTitle;
+    window.rotate_key = platform::kVkF8;
+    window.double_clicks = app->config().doubleClicks != 0;
+    // A scripted run must never wait for a click on an error box.
+    window.dialogs = options.frames == 0;
+    // Opened only once this start knows it is the only one, so that a
+    // second start shows nothing at all.
+    app->setHostStarter([window, openWindow, name] {
+      std::string error;
+      std::unique_ptr<platform::Backend> backend = openWindow(window, &error);
+      if (backend == nullptr) {
+        std::fprintf(stderr, "%s: cannot open a window: %s\n", name, error.c_str());
+        return false;
+      }
+      platform::SetBackend(std::move(backend));
+      return true;
+    });
+  }
+  app->setFrameHook([frames = options.frames](AppFramework& running) {
+    if (g_quit != 0 || (frames != 0 && running.framePeriods() >= frames)) running.requestQuit();
+  });
+
+  int code = app->run();
+  if (code != 0 && !app->errorShown()) {
+    // Failures before the window exists show no box; say it here at least.
+    if (!app->errorText().empty()) {
+      std::fprintf(stderr, "%s: %s\n", name, ToUtf8(app->errorText()).c_str());
+    } else {
+      std::fprintf(stderr, "%s: could not start (code %s)\n", name, HexCode(code).c_str());
+    }
+  }
+  // A second start (no frame ran) leaves no screenshot.
+  if (!options.screenshot.empty() && app->framePeriods() > 0 &&
+      !platform::WriteScreenPng(options.screenshot)) {
+    std::fprintf(stderr, "%s: could not write %s\n", name, options.screenshot.c_str());
+    if (code == 0) code = 1;
+  }
+  app.reset();
+  platform::SetBackend(nullptr);
+  return code;
+}
+
+}  // namespace abacine
