@@ -166,7 +166,7 @@ int AppFramework::run() {
         platform::DispatchMessage(message);
         continue;
       }
-      if (instance_.PollRaiseRequests() > 0) bringToFront();
+      if (const int starts = instance_.PollRaiseRequests(); starts > 0) bringToFront(starts);
       if (shell) {
         shellFrame();
       } else {
@@ -281,18 +281,22 @@ bool AppFramework::alreadyShown(const Surface* back) {
   platform::Rect rect;
   platform::GetWindowRect(window_, &rect);
   if (pixels != nullptr && count > 0 && pixels == shownSource_ && rect == shownRect_ &&
-      shownPixels_.size() == count && framesSinceShown_ < kShowAtLeastEvery &&
-      std::equal(shownPixels_.begin(), shownPixels_.end(), pixels)) {
-    return true;
+      shownPixels_.size() == count && framesSinceShown_ < kShowAtLeastEvery) {
+    // One pass: compare up to the first difference, copy from there on.
+    const uint16_t* end = pixels + count;
+    const auto [changed, kept] = std::mismatch(pixels, end, shownPixels_.begin());
+    if (changed == end) return true;
+    std::copy(changed, end, kept);
+  } else {
+    shownSource_ = pixels;
+    shownRect_ = rect;
+    if (pixels != nullptr && count > 0) {
+      shownPixels_.assign(pixels, pixels + count);  // same size: no allocation
+    } else {
+      shownPixels_.clear();
+    }
   }
   framesSinceShown_ = 0;
-  shownSource_ = pixels;
-  shownRect_ = rect;
-  if (pixels != nullptr && count > 0) {
-    shownPixels_.assign(pixels, pixels + count);
-  } else {
-    shownPixels_.clear();
-  }
   ++framesShown_;
   return false;
 }
@@ -373,14 +377,17 @@ void AppFramework::endOfPeriod() {
   if (frameHookSets_ == sets) frameHook_ = std::move(hook);
 }
 
-void AppFramework::bringToFront() {
-  ++raiseRequests_;
+void AppFramework::bringToFront(int starts) {
+  // Starts that asked within one frame are one raise, but each is counted.
+  raiseRequests_ += static_cast<uint64_t>(starts);
   platform::ShowAppWindow(window_, platform::kShowCommandShow);
   platform::SetForegroundWindow(window_);
   // A window that is already the foreground one gets no activation from
   // SetForegroundWindow; a minimised one must still come back to life.
   if (!active_) platform::PostMessage(window_, platform::kMsgActivate, 1, 0);
-  if (instanceOptions_.onRaise) instanceOptions_.onRaise();
+  if (instanceOptions_.onRaise) {
+    for (int i = 0; i < starts; ++i) instanceOptions_.onRaise();
+  }
 }
 
 void AppFramework::noteCallback(ResultCode code) {

@@ -89,7 +89,7 @@ inline constexpr uint32_t kShellShowInputButton = 0x4;
 struct InstanceOptions {
   std::string directory;             // empty: only windows of this process are looked for
   std::string name = "abacine";
-  std::function<void()> onRaise;     // a later start asked for the window
+  std::function<void()> onRaise;     // a later start asked for the window (once per start)
 };
 
 class AppFramework {
@@ -201,7 +201,8 @@ class AppFramework {
   bool alreadyShown(const Surface* back);
   void copyToWindow(Surface* back);
   void endOfPeriod();
-  void bringToFront();
+  // `starts` later starts asked for the window since the last look.
+  void bringToFront(int starts);
   void finishRun();
   void recordShell(ShellRequest::Kind kind, uint32_t value);
   // Negative results of callbacks end the loop; the first one is the run's.

@@ -67,6 +67,7 @@ bool Device::Reset(const DeviceConfig& config) {
   config_ = config;
   memory_.assign(static_cast<size_t>(span.bytes / 2), 0);
   origin_ = reinterpret_cast<uint8_t*>(memory_.data()) + (-span.low);
+  handed_out_ = false;
   game_api_log_.clear();
   PaintShellBar();
   ++frames_;
@@ -123,48 +124,103 @@ uint16_t Device::HardwarePixel(int32_t x, int32_t y) const {
   return pixel;
 }
 
+Device::ScreenWalk Device::Walk() const {
+  // Hardware steps in pixels (pitches are even, checked at Reset).
+  const ptrdiff_t xs = config_.x_pitch / 2;
+  const ptrdiff_t ys = config_.y_pitch / 2;
+  const ptrdiff_t w1 = config_.width - 1;
+  const ptrdiff_t h1 = config_.height - 1;
+  auto* origin = reinterpret_cast<uint16_t*>(origin_);
+  // Screen (x, y) as hardware (X, Y) per orientation code, for example a
+  // quarter turn shows (X, Y) = (y, H0 - 1 - x).
+  switch (SystemOrientationCode()) {
+    case kOrientationQuarter: return {origin + h1 * ys, -ys, xs};
+    case kOrientationThreeQuarter: return {origin + w1 * xs, ys, -xs};
+    case kOrientationHalf: return {origin + w1 * xs + h1 * ys, -xs, -ys};
+    default: return {origin, xs, ys};
+  }
+}
+
+uint16_t Device::ScreenPixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return 0;
+  const ScreenWalk walk = Walk();
+  return walk.first[x * walk.along + y * walk.across];
+}
+
+void Device::SetScreenPixel(int32_t x, int32_t y, uint16_t pixel) {
+  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return;
+  const ScreenWalk walk = Walk();
+  walk.first[x * walk.along + y * walk.across] = pixel;
+}
+
+std::vector<uint16_t> Device::ScreenPixels() const {
+  const auto w = static_cast<size_t>(ScreenWidth());
+  std::vector<uint16_t> out(w * static_cast<size_t>(ScreenHeight()));
+  CopyScreen(out.data(), w);
+  return out;
+}
+
 namespace {
 
-// Hardware pixel of screen pixel (x, y) for an orientation code.
-void ScreenToHardware(int32_t code, int32_t w0, int32_t h0, int32_t x, int32_t y, int32_t* hx,
-                      int32_t* hy) {
-  switch (code) {
-    case kOrientationQuarter: *hx = y; *hy = h0 - 1 - x; break;
-    case kOrientationThreeQuarter: *hx = w0 - 1 - y; *hy = x; break;
-    case kOrientationHalf: *hx = w0 - 1 - x; *hy = h0 - 1 - y; break;
-    default: *hx = x; *hy = y; break;
+// Copies a width x height block pixel by pixel: to[x * along + y * across]
+// = read(x, y). In square tiles, so that a turned side (one that steps a
+// whole row per pixel) touches a few cache lines per tile instead of one
+// line per pixel.
+template <class Read>
+void CopyTiled(uint16_t* to, ptrdiff_t along, ptrdiff_t across, int32_t width, int32_t height,
+               Read read) {
+  constexpr int32_t kTile = 32;
+  for (int32_t ty = 0; ty < height; ty += kTile) {
+    const int32_t y_end = std::min(height, ty + kTile);
+    for (int32_t tx = 0; tx < width; tx += kTile) {
+      const int32_t x_end = std::min(width, tx + kTile);
+      for (int32_t y = ty; y < y_end; ++y) {
+        for (int32_t x = tx; x < x_end; ++x) to[x * along + y * across] = read(x, y);
+      }
+    }
   }
 }
 
 }  // namespace
 
-uint16_t Device::ScreenPixel(int32_t x, int32_t y) const {
-  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return 0;
-  int32_t hx = 0, hy = 0;
-  ScreenToHardware(SystemOrientationCode(), config_.width, config_.height, x, y, &hx, &hy);
-  return HardwarePixel(hx, hy);
-}
-
-void Device::SetScreenPixel(int32_t x, int32_t y, uint16_t pixel) {
-  if (x < 0 || y < 0 || x >= ScreenWidth() || y >= ScreenHeight()) return;
-  int32_t hx = 0, hy = 0;
-  ScreenToHardware(SystemOrientationCode(), config_.width, config_.height, x, y, &hx, &hy);
-  std::memcpy(origin_ + static_cast<ptrdiff_t>(hx) * config_.x_pitch +
-                  static_cast<ptrdiff_t>(hy) * config_.y_pitch,
-              &pixel, sizeof pixel);
-}
-
-std::vector<uint16_t> Device::ScreenPixels() const {
+void Device::CopyScreen(uint16_t* out, size_t out_row_pixels) const {
+  const ScreenWalk walk = Walk();
   const int32_t w = ScreenWidth();
   const int32_t h = ScreenHeight();
-  std::vector<uint16_t> out(static_cast<size_t>(w) * static_cast<size_t>(h));
-  for (int32_t y = 0; y < h; ++y) {
-    for (int32_t x = 0; x < w; ++x) {
-      out[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
-          ScreenPixel(x, y);
+  const auto row = static_cast<ptrdiff_t>(out_row_pixels);
+  if (walk.along != 1) {
+    CopyTiled(out, 1, row, w, h, [&walk](int32_t x, int32_t y) {
+      return walk.first[x * walk.along + y * walk.across];
+    });
+  } else if (walk.across == w && row == w) {
+    // Rows follow each other on both sides: one block.
+    std::memcpy(out, walk.first, static_cast<size_t>(w) * static_cast<size_t>(h) * sizeof(uint16_t));
+  } else {
+    for (int32_t y = 0; y < h; ++y) {
+      std::memcpy(out + y * row, walk.first + y * walk.across, static_cast<size_t>(w) * sizeof(uint16_t));
     }
   }
-  return out;
+}
+
+void Device::WriteScreen(int32_t x, int32_t y, int32_t width, int32_t height,
+                         const uint8_t* source, int64_t source_row_bytes) {
+  const ScreenWalk walk = Walk();
+  uint16_t* to = walk.first + x * walk.along + y * walk.across;
+  const size_t row_bytes = static_cast<size_t>(width) * sizeof(uint16_t);
+  if (walk.along != 1) {
+    CopyTiled(to, walk.along, walk.across, width, height, [=](int32_t c, int32_t r) {
+      uint16_t pixel = 0;
+      std::memcpy(&pixel, source + r * source_row_bytes + 2 * c, sizeof pixel);
+      return pixel;
+    });
+  } else if (walk.across == width && source_row_bytes == static_cast<int64_t>(row_bytes)) {
+    // Whole rows that follow each other on both sides: one block.
+    std::memcpy(to, source, row_bytes * static_cast<size_t>(height));
+  } else {
+    for (int32_t r = 0; r < height; ++r) {
+      std::memcpy(to + r * walk.across, source + r * source_row_bytes, row_bytes);
+    }
+  }
 }
 
 void Device::PaintShellBar() {
@@ -187,6 +243,7 @@ int32_t Device::DriverEscape(int32_t code, void* out, size_t outSize) {
   info.width = config_.width;
   info.height = config_.height;
   std::memcpy(out, &info, sizeof info);
+  handed_out_ = true;
   return 1;
 }
 
@@ -201,6 +258,7 @@ void* Device::FixedAddressMemory(uintptr_t address) {
       config_.y_pitch != 2) {
     return nullptr;
   }
+  handed_out_ = true;
   return origin_;
 }
 

@@ -179,6 +179,15 @@ class Device {
   void SetScreenPixel(int32_t x, int32_t y, uint16_t pixel);
   // The whole screen, ScreenWidth() x ScreenHeight(), row by row.
   std::vector<uint16_t> ScreenPixels() const;
+  // The whole screen into `out`, rows `out_row_pixels` apart (at least
+  // ScreenWidth()). One pass; whole rows are block copies when the panel's
+  // memory runs along the screen's rows.
+  void CopyScreen(uint16_t* out, size_t out_row_pixels) const;
+  // Writes a width x height block of 5-6-5 pixels (rows `source_row_bytes`
+  // apart, any alignment) to screen position (x, y). The block must lie
+  // inside the screen; callers clip.
+  void WriteScreen(int32_t x, int32_t y, int32_t width, int32_t height, const uint8_t* source,
+                   int64_t source_row_bytes);
   // All of the frame memory as it lies, in no particular pixel order: cheap
   // to compare with an earlier copy.
   const std::vector<uint16_t>& FrameMemory() const { return memory_; }
@@ -186,6 +195,12 @@ class Device {
   // redraw when it moves.
   uint64_t FrameCounter() const { return frames_; }
   void NoteFrame() { ++frames_; }
+  // True once the raw frame-buffer escape or the fixed-address lookup has
+  // handed out the frame memory (until the next Reset): writes through it
+  // reach the screen with no call that would count a frame, so a backend
+  // must look at the memory itself to see them. Otherwise every change
+  // comes with a counted frame.
+  bool WrittenDirectly() const { return handed_out_; }
 
   // Driver escape. kEscapeGetRawFrameBuffer fills a RawFrameBufferInfo when
   // the device offers one and returns 1; a device without it, an unknown
@@ -216,12 +231,21 @@ class Device {
   void RecordGameApiCall(int32_t call, intptr_t result);
 
  private:
+  // Where the screen lies in the frame memory: screen pixel (x, y) is
+  // first[x * along + y * across].
+  struct ScreenWalk {
+    uint16_t* first;
+    ptrdiff_t along;
+    ptrdiff_t across;
+  };
+  ScreenWalk Walk() const;
   void PaintShellBar();
 
   DeviceConfig config_;
   std::vector<uint16_t> memory_;
   uint8_t* origin_ = nullptr;
   uint64_t frames_ = 0;
+  bool handed_out_ = false;
   std::vector<GameApiCall> game_api_log_;
 };
 

@@ -212,15 +212,13 @@ bool CopyToWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
       {int64_t{r.left} + x + width, r.right, device.ScreenWidth()});
   const int64_t bottom = std::min<int64_t>(
       {int64_t{r.top} + y + height, r.bottom, device.ScreenHeight()});
-  const auto* bytes = reinterpret_cast<const uint8_t*>(pixels);
-  for (int64_t sy = top; sy < bottom; ++sy) {
-    const int64_t row = sy - (int64_t{r.top} + y);
-    for (int64_t sx = left; sx < right; ++sx) {
-      const int64_t col = sx - (int64_t{r.left} + x);
-      uint16_t pixel = 0;
-      std::memcpy(&pixel, bytes + row * strideBytes + col * 2, sizeof pixel);
-      device.SetScreenPixel(static_cast<int32_t>(sx), static_cast<int32_t>(sy), pixel);
-    }
+  if (left < right && top < bottom) {
+    const int64_t row = top - (int64_t{r.top} + y);
+    const int64_t col = left - (int64_t{r.left} + x);
+    const auto* first = reinterpret_cast<const uint8_t*>(pixels) + row * strideBytes + col * 2;
+    device.WriteScreen(static_cast<int32_t>(left), static_cast<int32_t>(top),
+                       static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top), first,
+                       strideBytes);
   }
   device.NoteFrame();
   return true;

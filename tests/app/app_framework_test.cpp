@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <csignal>
 #include <string>
 
 #include "app_support.h"
+#include "platform/single_instance.h"
 #include "text/utf.h"
 
 namespace abacine::testing {
@@ -218,6 +221,32 @@ TEST_F(FrameworkTest, AFrameHookThatRemovesItselfIsNotCalledAgain) {
   EXPECT_EQ(app.run(), 0);
   EXPECT_EQ(calls, 1);
   EXPECT_GE(app.framePeriods(), 9u);
+}
+
+// Later starts that ask within one frame are one raise, but each is
+// counted and each reaches the host (a headless run logs one line a start).
+TEST_F(FrameworkTest, EveryLaterStartIsCountedEvenWithinOneFrame) {
+  char pattern[] = "/tmp/abacine-fw-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  ProbeApp app(ProbeConfig(true));
+  int told = 0;
+  InstanceOptions instance;
+  instance.directory = dir;
+  instance.onRaise = [&told] { ++told; };
+  app.setInstanceOptions(instance);
+  QuitAfter(app, 5);
+  app.actAt = 2;
+  app.act = [&dir](ProbeApp&) {
+    for (int start = 0; start < 3; ++start) {
+      platform::SingleInstance later;
+      EXPECT_EQ(later.Acquire(dir, "abacine"), platform::InstanceRole::kSecond);
+    }
+  };
+  EXPECT_EQ(app.run(), 0);
+  EXPECT_EQ(app.raiseRequests(), 3u);
+  EXPECT_EQ(told, 3);
+  rmdir(dir.c_str());
 }
 
 TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <utility>
+#include <vector>
 #include <tuple>
 
 #include "platform/controls.h"
@@ -104,6 +107,88 @@ TEST_F(DeviceTest, ScreenFollowsTheSystemOrientation) {
     EXPECT_EQ(TheDevice().HardwarePixel(x, y), 0);
     TheDevice().SetScreenPixel(x, y, 0xFFFF);
     EXPECT_EQ(TheDevice().ScreenPixel(x, y), 0);
+  }
+}
+
+// Hardware pixel of screen pixel (x, y) on a W0 x H0 panel turned by a
+// system orientation value, written out here independently of the device.
+std::pair<int32_t, int32_t> HardwareOf(int32_t value, int32_t w0, int32_t h0, int32_t x, int32_t y) {
+  switch (value) {
+    case kSystemOrientation90: return {y, h0 - 1 - x};
+    case kSystemOrientation180: return {w0 - 1 - x, h0 - 1 - y};
+    case kSystemOrientation270: return {w0 - 1 - y, x};
+    default: return {x, y};
+  }
+}
+
+// The block copies of the present path against that per-pixel reference:
+// every pitch layout, every turn, whole and partial blocks, padded rows and
+// a source that is not 2-byte aligned; nothing outside the block changes.
+TEST_F(DeviceTest, ScreenBlocksMatchThePixelByPixelReference) {
+  const int signs[][2] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+  const int32_t turns[] = {kSystemOrientation0, kSystemOrientation90, kSystemOrientation180,
+                           kSystemOrientation270};
+  std::mt19937 rng(9);
+  for (const auto& sign : signs) {
+    for (const int32_t turn : turns) {
+      SCOPED_TRACE(testing::Message() << "signs " << sign[0] << "," << sign[1] << " turn " << turn);
+      DeviceConfig c = DeviceConfig::WithPitchSigns(37, 23, sign[0], sign[1]);
+      c.system_orientation = turn;
+      ASSERT_TRUE(TheDevice().Reset(c));
+      Device& d = TheDevice();
+      const int32_t w = d.ScreenWidth(), h = d.ScreenHeight();
+      std::vector<uint16_t> before(size_t(w * h));
+      for (int32_t y = 0; y < c.height; ++y) {
+        for (int32_t x = 0; x < c.width; ++x) {
+          const auto v = static_cast<uint16_t>(rng());
+          std::memcpy(d.FrameBuffer() + x * c.x_pitch + y * c.y_pitch, &v, 2);
+        }
+      }
+      auto reference = [&](int32_t x, int32_t y) {
+        const auto [hx, hy] = HardwareOf(turn, c.width, c.height, x, y);
+        return d.HardwarePixel(hx, hy);
+      };
+      // The whole screen, into rows padded by three guard pixels.
+      const size_t row = size_t(w) + 3;
+      std::vector<uint16_t> out(row * size_t(h), 0xABCD);
+      d.CopyScreen(out.data(), row);
+      int wrong = 0, guards = 0;
+      for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+          before[size_t(y * w + x)] = reference(x, y);
+          wrong += out[size_t(y) * row + size_t(x)] != reference(x, y);
+        }
+        for (size_t g = size_t(w); g < row; ++g) guards += out[size_t(y) * row + g] != 0xABCD;
+      }
+      EXPECT_EQ(wrong, 0);
+      EXPECT_EQ(guards, 0);
+      std::vector<uint16_t> packed(size_t(w * h));
+      d.CopyScreen(packed.data(), size_t(w));
+      EXPECT_EQ(packed, before) << "unpadded rows";
+
+      // Blocks: the whole screen from unpadded rows, and a partial one from
+      // odd-length rows starting at an odd address.
+      struct Block { int32_t x, y, bw, bh; int64_t row_bytes; size_t offset; };
+      const Block blocks[] = {{0, 0, w, h, 2 * int64_t{w}, 0}, {3, 2, w - 5, h - 4, 2 * int64_t{w} + 7, 1}};
+      for (const Block& b : blocks) {
+        SCOPED_TRACE(testing::Message() << "block at " << b.x << "," << b.y);
+        std::vector<uint8_t> source(size_t(b.row_bytes) * size_t(b.bh) + b.offset);
+        for (uint8_t& byte : source) byte = static_cast<uint8_t>(rng());
+        d.WriteScreen(b.x, b.y, b.bw, b.bh, source.data() + b.offset, b.row_bytes);
+        int misplaced = 0;
+        for (int32_t y = 0; y < h; ++y) {
+          for (int32_t x = 0; x < w; ++x) {
+            uint16_t want = before[size_t(y * w + x)];
+            if (x >= b.x && x < b.x + b.bw && y >= b.y && y < b.y + b.bh) {
+              std::memcpy(&want, source.data() + b.offset + size_t(y - b.y) * size_t(b.row_bytes) + 2 * size_t(x - b.x), 2);
+            }
+            misplaced += reference(x, y) != want;
+            before[size_t(y * w + x)] = want;
+          }
+        }
+        EXPECT_EQ(misplaced, 0);
+      }
+    }
   }
 }
 
