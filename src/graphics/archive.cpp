@@ -16,11 +16,6 @@ namespace abacine {
 
 namespace {
 
-constexpr uint8_t kMagic[4] = {'G', 'D', 'v', 'f'};
-constexpr uint32_t kFormatVersion = 1;
-constexpr uint32_t kRootOffset = 12;
-constexpr uint8_t kMaxNameLength = 127;
-
 // 32-bit fields are read as two 16-bit halves: the directory is only 2-byte
 // aligned.
 uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -83,7 +78,7 @@ const ArchiveNode* FindArchiveNode(std::string_view path, std::span<const Archiv
     const std::string_view component = rest.substr(0, slash);
     const bool last = slash == std::string_view::npos;
     const ArchiveNode& parent = tree[dir];
-    if (parent.IsFile() || component.empty() || component.size() > kMaxNameLength) return nullptr;
+    if (parent.IsFile() || component.empty() || component.size() > kArchiveMaxNameLength) return nullptr;
     size_t found = 0;
     size_t child = dir + 1;
     for (uint32_t i = 0; i < parent.child_count && child < tree.size(); ++i) {
@@ -134,14 +129,14 @@ ResultCode Archive::OpenArchive(const char* path) {
   code = MapFile(resolved);
   if (Failed(code)) return code;
 
-  if (file_size_ < 4 || std::memcmp(data_, kMagic, 4) != 0) {
+  if (file_size_ < 4 || std::memcmp(data_, kArchiveMagic, 4) != 0) {
     code = kErrArchiveBadMagic;
-  } else if (file_size_ < 8 || ReadU32(data_ + 4) != kFormatVersion) {
+  } else if (file_size_ < 8 || ReadU32(data_ + 4) != kArchiveVersion) {
     code = kErrArchiveBadVersion;
-  } else if (file_size_ < kRootOffset) {
+  } else if (file_size_ < kArchiveRootOffset) {
     code = kErrDirectoryOverrun;
   } else {
-    directory_end_ = ReadU32(data_ + 8);
+    directory_end_ = ReadU32(data_ + kArchiveDirectoryEndOffset);
     code = ParseDirectory();
   }
   if (Failed(code)) CloseArchive();
@@ -185,7 +180,7 @@ ResultCode Archive::ParseDirectory() {
     uint32_t children_left;
   };
   std::vector<Open> stack;
-  size_t cursor = kRootOffset;
+  size_t cursor = kArchiveRootOffset;
   try {
     do {
       if (cursor + 2 > end) return kErrDirectoryOverrun;
@@ -197,11 +192,11 @@ ResultCode Archive::ParseDirectory() {
       const size_t name_field = 1 + size_t{data_[cursor]};
       cursor += name_field + (name_field & 1);
       if (node.IsFile()) {
-        if (cursor + 12 > end) return kErrDirectoryOverrun;
+        if (cursor + kArchiveFileFieldBytes > end) return kErrDirectoryOverrun;
         node.uncompressed_size = ReadU32(data_ + cursor);
         node.stored_size = ReadU32(data_ + cursor + 4);
         node.data_offset = ReadU32(data_ + cursor + 8);
-        cursor += 12;
+        cursor += kArchiveFileFieldBytes;
       } else if (node.child_count != 0 && size_t{node.child_count} * 4 > end - std::min(cursor, end)) {
         // Every node takes at least 4 bytes, so these children cannot fit.
         return kErrDirectoryOverrun;

@@ -32,6 +32,21 @@ struct z_stream_s;
 
 namespace abacine {
 
+// The numbers of that layout, for the reader and the packer.
+inline constexpr char kArchiveMagic[4] = {'G', 'D', 'v', 'f'};
+inline constexpr uint32_t kArchiveVersion = 1;
+inline constexpr uint32_t kArchiveDirectoryEndOffset = 8;
+inline constexpr uint32_t kArchiveRootOffset = 12;
+inline constexpr size_t kArchiveMaxNameLength = 127;
+// A file node's three 32-bit fields: uncompressed size, stored size, offset.
+inline constexpr uint32_t kArchiveFileFieldBytes = 12;
+
+// Bytes of a node with a name of `name_length` bytes.
+constexpr uint64_t ArchiveNodeBytes(size_t name_length, bool is_file) {
+  const uint64_t name_field = 1 + uint64_t{name_length};
+  return 2 + name_field + (name_field & 1) + (is_file ? kArchiveFileFieldBytes : 0);
+}
+
 class ArchiveEntryBase;
 
 // One node of the directory tree. The tree lies in one array in file order
@@ -39,7 +54,8 @@ class ArchiveEntryBase;
 // where its subtree ends, which is where its next sibling starts. A flat tree
 // needs no recursion to build, search or free, however deep the file nests.
 struct ArchiveNode {
-  static constexpr uint16_t kFileMarker = 0xFFFF;
+  static constexpr uint16_t kFileMarker = 0xFFFF;  // child count of a file
+  static constexpr uint16_t kMaxChildren = kFileMarker - 1;
 
   uint32_t uncompressed_size = 0;
   uint32_t stored_size = 0;  // 0: stored uncompressed

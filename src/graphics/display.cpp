@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "graphics/game_api.h"
+#include "graphics/surface_internal.h"
 
 namespace abacine {
 namespace {
@@ -250,8 +251,8 @@ ResultCode Display::OpenWindowed(uint32_t flags, int32_t width, int32_t height) 
 
   const int32_t requested = state_->requested_orientation;
   const bool turned = !(requested == kOrientationNormal || requested == kOrientationHalf);
-  const int64_t row = (int64_t{width} + 1) & ~int64_t{1};
-  const int64_t rows = (int64_t{height} + 1) & ~int64_t{1};
+  const int64_t row = RoundUpToEven(width);
+  const int64_t rows = RoundUpToEven(height);
   const int64_t image_bytes = row * rows * 2;
   if (row * 2 > INT32_MAX || image_bytes > INT32_MAX) {
     Close();
@@ -266,18 +267,9 @@ ResultCode Display::OpenWindowed(uint32_t flags, int32_t width, int32_t height) 
     SetLogicalSize(width, height);
   }
 
-  platform::BitmapInfo info;
-  info.header.size = platform::kBitmapInfoHeaderSize;
-  info.header.width = static_cast<int32_t>(row);
-  info.header.height = -static_cast<int32_t>(rows);
-  info.header.planes = 1;
-  info.header.bit_count = 16;
-  info.header.compression = platform::kCompressionBitfields;
-  info.header.image_size = static_cast<uint32_t>(image_bytes);
-  const bool five55 = (state_->properties.format_flags & kFormat555) != 0;
-  info.masks[0] = five55 ? 0x7C00 : 0xF800;
-  info.masks[1] = five55 ? 0x03E0 : 0x07E0;
-  info.masks[2] = 0x001F;
+  const platform::BitmapInfo info =
+      platform::TopDownSectionInfo(static_cast<int32_t>(row), static_cast<int32_t>(rows),
+                                   (state_->properties.format_flags & kFormat555) != 0);
   void* bits = nullptr;
   platform::BitmapHandle bitmap = platform::CreateDibSection(&info, &bits);
   if (bitmap == nullptr || bits == nullptr) {

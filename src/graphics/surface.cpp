@@ -18,8 +18,6 @@ namespace {
 // index and the byte size comfortably inside 32 bits.
 constexpr int64_t kMaxSurfacePixels = int64_t{1} << 28;
 
-int64_t RoundEven(int64_t v) { return (v + 1) & ~int64_t{1}; }
-
 bool ValidCreationFlags(uint32_t flags) {
   if ((flags & ~kSurfaceCreationMask) != 0) return false;
   if ((flags & kSurfaceSystemMemory) && (flags & kSurfaceVideoMemory)) return false;
@@ -49,8 +47,8 @@ SurfaceLayout ComputeLayout(int32_t orientation, int32_t x_pitch, int32_t y_pitc
   const bool quarter = orientation == kOrientationQuarter || orientation == kOrientationThreeQuarter;
   const int64_t e = quarter ? width : height;
   const int64_t b = quarter ? height : width;
-  const int64_t f = stride > 0 ? stride : RoundEven(e);
-  const int64_t l = stride > 0 ? stride : RoundEven(b);
+  const int64_t f = stride > 0 ? stride : RoundUpToEven(e);
+  const int64_t l = stride > 0 ? stride : RoundUpToEven(b);
   const int64_t hh = (b - 1) * f;
   const int64_t m = (e - 1) * l;
 
@@ -180,7 +178,7 @@ ResultCode Surface::Create(uint32_t flags, int32_t width, int32_t height) {
     ReleaseBuffer();
     if (width == 0 && height == 0) return kOk;
     if (new_class != kSurfaceSystemMemory) return kErrMemoryClassUnavailable;
-    const int64_t pixels = RoundEven(width) * RoundEven(height);
+    const int64_t pixels = RoundUpToEven(width) * RoundUpToEven(height);
     if (pixels > kMaxSurfacePixels) return kErrOutOfMemory;
     pixels_ = new (std::nothrow) uint16_t[static_cast<size_t>(pixels)];
     if (pixels_ == nullptr) return kErrOutOfMemory;
@@ -280,16 +278,9 @@ ResultCode Surface::AcquireDeviceContext(platform::DcHandle* dc) {
   // The copy below walks every logical pixel; refuse a layout that does not
   // fit its buffer rather than read past it.
   if (!InsideBuffer(*this, WholeSurface(*this))) return kErrWrongDisplayState;
-  const int32_t row = static_cast<int32_t>(RoundEven(layout_.width));
-  platform::BitmapInfo info;
-  info.header.width = row;
-  info.header.height = -layout_.height;
-  info.header.image_size = static_cast<uint32_t>(int64_t{layout_.height} * row * 2);
-  if (state->properties.format_flags & kFormat555) {
-    info.masks[0] = 0x7C00;
-    info.masks[1] = 0x03E0;
-    info.masks[2] = 0x001F;
-  }
+  const int32_t row = static_cast<int32_t>(RoundUpToEven(layout_.width));
+  const platform::BitmapInfo info = platform::TopDownSectionInfo(
+      row, layout_.height, (state->properties.format_flags & kFormat555) != 0);
   void* bits = nullptr;
   platform::BitmapHandle bitmap = platform::CreateDibSection(&info, &bits);
   if (bitmap == nullptr) return kErrOutOfMemory;

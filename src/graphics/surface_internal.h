@@ -15,6 +15,10 @@
 
 namespace abacine {
 
+// Rows of off-screen buffers and windowed back buffers hold an even number
+// of pixels (32-bit aligned rows).
+constexpr int64_t RoundUpToEven(int64_t v) { return (v + 1) & ~int64_t{1}; }
+
 // Rectangle with exclusive right and bottom, in 64 bits.
 struct Box {
   int64_t left = 0;

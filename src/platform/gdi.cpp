@@ -44,6 +44,21 @@ bool IsLive(DeviceContext* dc) { return dc != nullptr && LiveDcs().count(dc) != 
 
 }  // namespace
 
+int32_t StrideBytesOf(int32_t width) {
+  // GDI rows are padded to 4 bytes.
+  return ((width * 2) + 3) & ~3;
+}
+
+BitmapInfo TopDownSectionInfo(int32_t width, int32_t rows, bool five_five_five) {
+  BitmapInfo info;
+  info.header.width = width;
+  info.header.height = -rows;
+  info.header.image_size = static_cast<uint32_t>(int64_t{StrideBytesOf(width)} * rows);
+  const uint32_t* masks = five_five_five ? kMasks555 : kMasks565;
+  std::copy(masks, masks + 3, info.masks);
+  return info;
+}
+
 BitmapHandle CreateDibSection(const BitmapInfo* info, void** bits) {
   if (info == nullptr) return nullptr;
   const BitmapInfoHeader& h = info->header;
@@ -63,8 +78,7 @@ BitmapHandle CreateDibSection(const BitmapInfo* info, void** bits) {
   bitmap->info = *info;
   bitmap->width = h.width;
   bitmap->rows = static_cast<int32_t>(rows);
-  // GDI rows are padded to 4 bytes.
-  bitmap->stride_bytes = ((h.width * 2) + 3) & ~3;
+  bitmap->stride_bytes = StrideBytesOf(h.width);
   const size_t count = static_cast<size_t>(bitmap->stride_bytes / 2) * static_cast<size_t>(rows);
   bitmap->pixels.reset(new (std::nothrow) uint16_t[count]());
   if (!bitmap->pixels) return nullptr;

@@ -36,11 +36,19 @@ struct BitmapInfoHeader {
   uint32_t colours_important = 0;
 };
 
-// Header plus the three colour masks (red, green, blue) of bit-field bitmaps.
+// The colour masks (red, green, blue) of the two 16-bit bit-field formats.
+inline constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
+inline constexpr uint32_t kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
+
+// Header plus the three colour masks of bit-field bitmaps.
 struct BitmapInfo {
   BitmapInfoHeader header;
-  uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+  uint32_t masks[3] = {kMasks565[0], kMasks565[1], kMasks565[2]};
 };
+
+// The description of a top-down 16-bit bit-field section of width x rows
+// pixels (rows padded to 4 bytes) in 5-6-5 or, with five_five_five, 5-5-5.
+BitmapInfo TopDownSectionInfo(int32_t width, int32_t rows, bool five_five_five);
 
 class GdiBitmap;
 class DeviceContext;

@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <csignal>
 #include <string>
 
 #include "app_support.h"
 #include "platform/single_instance.h"
+#include "support/scratch_dir.h"
 #include "text/utf.h"
 
 namespace abacine::testing {
@@ -226,9 +224,9 @@ TEST_F(FrameworkTest, AFrameHookThatRemovesItselfIsNotCalledAgain) {
 // Later starts that ask within one frame are one raise, but each is
 // counted and each reaches the host (a headless run logs one line a start).
 TEST_F(FrameworkTest, EveryLaterStartIsCountedEvenWithinOneFrame) {
-  char pattern[] = "/tmp/abacine-fw-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  const testing::ScratchDir scratch;
+  const std::string& dir = scratch.Path();
+  ASSERT_FALSE(dir.empty());
   ProbeApp app(ProbeConfig(true));
   int told = 0;
   InstanceOptions instance;
@@ -246,7 +244,6 @@ TEST_F(FrameworkTest, EveryLaterStartIsCountedEvenWithinOneFrame) {
   EXPECT_EQ(app.run(), 0);
   EXPECT_EQ(app.raiseRequests(), 3u);
   EXPECT_EQ(told, 3);
-  rmdir(dir.c_str());
 }
 
 TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {

@@ -11,6 +11,7 @@
 
 #include "support/png_reader.h"
 #include "support/process.h"
+#include "support/scratch_dir.h"
 
 namespace abacine {
 namespace {
@@ -22,15 +23,9 @@ using testing::ReadWholeFile;
 
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/abacine-run-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
   void TearDown() override {
     for (pid_t pid : started_) Wait(pid, 0ms);  // kills what still runs
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   // Starts the program with stdout and stderr in files named after `tag`.
@@ -58,7 +53,8 @@ class ProgramTest : public ::testing::Test {
   std::string Err(const std::string& tag) const { return dir_ + "/" + tag + ".err"; }
   std::string Socket() const { return dir_ + "/abacine.sock"; }
 
-  std::string dir_;
+  testing::ScratchDir scratch_;
+  const std::string dir_ = scratch_.Path();
   std::vector<pid_t> started_;
 };
 

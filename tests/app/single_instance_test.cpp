@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "support/scratch_dir.h"
+
 namespace abacine::platform {
 namespace {
 
@@ -17,16 +19,9 @@ namespace fs = std::filesystem;
 // A private folder per test, removed afterwards.
 class SingleInstanceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/abacine-si-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string dir_;
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
+  testing::ScratchDir scratch_;
+  const std::string dir_ = scratch_.Path();
 };
 
 // A folder someone else could control could fake a running instance.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "graphics/archive.h"
+#include "support/scratch_dir.h"
 
 namespace abacine::archive_test {
 
@@ -101,26 +102,14 @@ inline std::string Read(ArchiveEntry* entry, uint32_t n) {
   return out.substr(0, count);
 }
 
-class TempDir {
+class TempDir : public testing::ScratchDir {
  public:
-  TempDir() {
-    char pattern[] = "/tmp/abacine_test_XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Write(const std::string& name, const Bytes& bytes) const { return WriteTo(path_ + "/" + name, bytes); }
+  std::string Write(const std::string& name, const Bytes& bytes) const { return WriteTo(Path() + "/" + name, bytes); }
   static std::string WriteTo(const std::string& file, const Bytes& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file;
   }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 }  // namespace abacine::archive_test

@@ -37,8 +37,6 @@ using abacine::ResultCode;
 
 namespace {
 
-constexpr size_t kMaxName = 127;
-constexpr size_t kMaxChildren = 0xFFFE;  // 0xFFFF marks a file
 constexpr uint64_t kMaxOffset = 0xFFFFFFFFull;
 
 enum class Mode { kAuto, kStore, kCompress };
@@ -129,7 +127,7 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
     child.path = it->path();
     child.name = it->path().filename().string();
     const std::string shown = child.path.string();
-    if (child.name.size() > kMaxName) {
+    if (child.name.size() > abacine::kArchiveMaxNameLength) {
       Refuse(shown + ": name is " + std::to_string(child.name.size()) + " bytes, at most 127 fit");
     }
     // The program looks entries up by UTF-16 names converted to UTF-8.
@@ -154,7 +152,7 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
     dir->children.push_back(std::move(child));
   }
   if (error) Refuse(dir->path.string() + ": " + error.message());
-  if (dir->children.size() > kMaxChildren) {
+  if (dir->children.size() > ArchiveNode::kMaxChildren) {
     Refuse(dir->path.string() + ": " + std::to_string(dir->children.size()) +
            " entries, at most 65534 fit in one folder");
   }
@@ -177,10 +175,7 @@ void Compress(Item* file, Mode mode) {
   }
 }
 
-uint64_t NodeBytes(const Item& item) {
-  const uint64_t name_field = 1 + item.name.size();
-  return 2 + name_field + (name_field & 1) + (item.is_dir ? 0 : 12);
-}
+uint64_t NodeBytes(const Item& item) { return abacine::ArchiveNodeBytes(item.name.size(), !item.is_dir); }
 
 // Depth first, without recursion: the tree may be deep.
 template <typename Visit>
@@ -204,7 +199,7 @@ void PutU32(std::vector<uint8_t>* out, uint32_t v) {
 }
 
 std::vector<uint8_t> BuildArchive(Item* root, Mode mode) {
-  uint64_t directory_end = 12;
+  uint64_t directory_end = abacine::kArchiveRootOffset;
   WalkDepthFirst(root, [&](Item* item) {
     directory_end += NodeBytes(*item);
     if (!item->is_dir) Compress(item, mode);
@@ -219,8 +214,8 @@ std::vector<uint8_t> BuildArchive(Item* root, Mode mode) {
 
   std::vector<uint8_t> out;
   out.reserve(static_cast<size_t>(offset));
-  out.insert(out.end(), {'G', 'D', 'v', 'f'});
-  PutU32(&out, 1);
+  for (const char c : abacine::kArchiveMagic) out.push_back(static_cast<uint8_t>(c));
+  PutU32(&out, abacine::kArchiveVersion);
   PutU32(&out, static_cast<uint32_t>(directory_end));
   WalkDepthFirst(root, [&](Item* item) {
     PutU16(&out, item->is_dir ? static_cast<uint32_t>(item->children.size()) : ArchiveNode::kFileMarker);
