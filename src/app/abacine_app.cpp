@@ -23,8 +23,6 @@ AppConfig AbacineConfig(uint32_t instance, const ProgramOptions& options) {
   config.width = 480;
   config.height = 640;
   config.iconId = 101;
-  config.reserved[0] = 0x400000;
-  config.reserved[1] = 0;
   config.shellMode = options.fullScreen ? 0 : 1;
   config.useKeys = 1;
   return config;

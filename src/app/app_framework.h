@@ -40,7 +40,6 @@ struct AppConfig {
   int32_t height = 0;
   uint32_t displayParams[4] = {};     // passed to the display open call; [0] = bits per pixel
   uint32_t iconId = 0;
-  uint32_t reserved[2] = {};          // not read
   uint32_t shellMode = 0;             // 0 full screen, 1 windowed under the top bar
   uint32_t useKeys = 0;               // forced to 1
 };

@@ -11,6 +11,11 @@ namespace {
 
 constexpr int32_t kOemBufferChars = 200;
 constexpr int32_t kFrameBufferSideLimit = 32767;
+// The raw frame-buffer escape exists on systems after 4.20 (major * 100 +
+// minor).
+constexpr uint64_t kLastVersionWithoutRawFrameBuffer = 420;
+// SetScreenOrientation reads the orientation code from the low four bits.
+constexpr int32_t kOrientationCodeBits = 0xF;
 
 bool IsOrientationCode(int32_t code) {
   return code == kOrientationNormal || code == kOrientationQuarter ||
@@ -50,13 +55,15 @@ OrientationTurn OrientationTurnOf(int32_t system, int32_t requested) {
     int32_t system, requested;
     OrientationTurn turn;
   };
+  constexpr int32_t k1 = kOrientationNormal, k2 = kOrientationQuarter,
+                    k4 = kOrientationThreeQuarter, k8 = kOrientationHalf;
   static constexpr Row kRows[] = {
-      {1, 8, OrientationTurn::kHalf},      {4, 2, OrientationTurn::kHalf},
-      {8, 1, OrientationTurn::kHalf},      {2, 4, OrientationTurn::kHalf},
-      {1, 2, OrientationTurn::kQuarterA},  {4, 1, OrientationTurn::kQuarterA},
-      {8, 4, OrientationTurn::kQuarterA},  {2, 8, OrientationTurn::kQuarterA},
-      {1, 4, OrientationTurn::kQuarterB},  {4, 8, OrientationTurn::kQuarterB},
-      {8, 2, OrientationTurn::kQuarterB},  {2, 1, OrientationTurn::kQuarterB},
+      {k1, k8, OrientationTurn::kHalf},      {k4, k2, OrientationTurn::kHalf},
+      {k8, k1, OrientationTurn::kHalf},      {k2, k4, OrientationTurn::kHalf},
+      {k1, k2, OrientationTurn::kQuarterA},  {k4, k1, OrientationTurn::kQuarterA},
+      {k8, k4, OrientationTurn::kQuarterA},  {k2, k8, OrientationTurn::kQuarterA},
+      {k1, k4, OrientationTurn::kQuarterB},  {k4, k8, OrientationTurn::kQuarterB},
+      {k8, k2, OrientationTurn::kQuarterB},  {k2, k1, OrientationTurn::kQuarterB},
   };
   for (const Row& row : kRows) {
     if (row.system == system && row.requested == requested) return row.turn;
@@ -69,14 +76,15 @@ bool FrameBufferUsable(const DisplayProperties& p) {
       p.height > kFrameBufferSideLimit) {
     return false;
   }
-  if (p.x_pitch == 0 || p.y_pitch == 0 || (p.x_pitch % 2) != 0 || (p.y_pitch % 2) != 0) {
+  if (p.x_pitch == 0 || p.y_pitch == 0 || (p.x_pitch % kBytesPerPixel) != 0 ||
+      (p.y_pitch % kBytesPerPixel) != 0) {
     return false;
   }
   const int64_t ax = std::llabs(p.x_pitch);
   const int64_t ay = std::llabs(p.y_pitch);
   // One pitch steps from pixel to pixel; the other must clear a whole run.
-  const bool rows = ax == 2 && ay >= 2 * int64_t{p.width};
-  const bool columns = ay == 2 && ax >= 2 * int64_t{p.height};
+  const bool rows = ax == kBytesPerPixel && ay >= kBytesPerPixel * int64_t{p.width};
+  const bool columns = ay == kBytesPerPixel && ax >= kBytesPerPixel * int64_t{p.height};
   if (!rows && !columns) return false;
   return SpanOf(p).bytes <= INT32_MAX;
 }
@@ -108,7 +116,7 @@ bool Display::Locked() const { return (Flags() & kSurfaceLocked) != 0 || suspend
 ResultCode Display::OpenDirect(uint32_t flags, platform::WindowHandle window,
                                int32_t bits_per_pixel) {
   if (state_ == nullptr) return kErrInvalidArg;
-  if (!platform::IsWindow(window) || (bits_per_pixel != 0 && bits_per_pixel != 16)) {
+  if (!platform::IsWindow(window) || (bits_per_pixel != 0 && bits_per_pixel != kBitsPerPixel)) {
     return kErrInvalidArg;
   }
   if (IsOpen()) return kErrDisplayAlreadyOpen;
@@ -166,9 +174,9 @@ ResultCode Display::OpenScreen(platform::WindowHandle window, DisplayProperties*
   uint32_t major = 0, minor = 0;
   platform::TheDevice().GetOsVersion(&major, &minor);
   const uint64_t version = uint64_t{major} * 100 + minor;
-  if ((state_->open_flags & kDisplayUseRawFrameBuffer) != 0 && version > 420 &&
+  if ((state_->open_flags & kDisplayUseRawFrameBuffer) != 0 && version > kLastVersionWithoutRawFrameBuffer &&
       OpenRaw(properties, frame)) {
-    if (properties->bits_per_pixel != 16 || !FrameBufferUsable(*properties)) {
+    if (properties->bits_per_pixel != kBitsPerPixel || !FrameBufferUsable(*properties)) {
       state_->raw_frame_buffer = false;
       return kErrCannotOpenScreen;
     }
@@ -185,7 +193,7 @@ ResultCode Display::OpenScreen(platform::WindowHandle window, DisplayProperties*
   properties->y_pitch = gx.y_pitch;
   properties->bits_per_pixel = gx.bits_per_pixel;
   properties->format_flags = gx.format_flags;
-  *frame = properties->bits_per_pixel == 16 && FrameBufferUsable(*properties)
+  *frame = properties->bits_per_pixel == kBitsPerPixel && FrameBufferUsable(*properties)
                ? static_cast<uint8_t*>(api.BeginDraw())
                : nullptr;
   if (*frame == nullptr) {
@@ -203,8 +211,11 @@ bool Display::OpenRaw(DisplayProperties* properties, uint8_t** frame) {
       0) {
     return false;
   }
-  if (info.bits_per_pixel != 16 || info.x_stride == 0 || info.y_stride == 0 || info.width == 0 ||
-      info.height == 0 || (info.format & 3) == 0 || info.frame_pointer == nullptr) {
+  // A format with either of the two low bits set is a 16-bit one.
+  constexpr uint16_t kSixteenBitFormats = platform::kRawFormat565 | platform::kRawFormat555;
+  if (info.bits_per_pixel != kBitsPerPixel || info.x_stride == 0 || info.y_stride == 0 ||
+      info.width == 0 || info.height == 0 || (info.format & kSixteenBitFormats) == 0 ||
+      info.frame_pointer == nullptr) {
     return false;
   }
   state_->raw_frame_buffer = true;
@@ -214,7 +225,7 @@ bool Display::OpenRaw(DisplayProperties* properties, uint8_t** frame) {
   properties->x_pitch = info.x_stride;
   properties->y_pitch = info.y_stride;
   properties->bits_per_pixel = info.bits_per_pixel;
-  properties->format_flags = info.format == 2 ? (kFormatDirectAccess | kFormat555)
+  properties->format_flags = info.format == platform::kRawFormat555 ? (kFormatDirectAccess | kFormat555)
                                               : (kFormatDirectAccess | kFormat565);
   *frame = static_cast<uint8_t*>(info.frame_pointer);
   return true;
@@ -225,10 +236,12 @@ void Display::ReadRawOrientation() {
   void* found = platform::FindProcedure(system, u"ChangeDisplaySettingsEx");
   if (system != nullptr && found != nullptr) {
     const auto change = reinterpret_cast<platform::ChangeDisplaySettingsExFn>(found);
-    platform::DisplayModeRecord query{192, platform::kModeFieldQueryOrientation, 0};
+    platform::DisplayModeRecord query{platform::kDisplayModeRecordSize,
+                                      platform::kModeFieldQueryOrientation, 0};
     if (change(nullptr, &query, nullptr, platform::kModeChangeTest, nullptr) ==
         platform::kModeChangeSuccessful) {
-      platform::DisplayModeRecord mode{192, platform::kModeFieldOrientation, 0};
+      platform::DisplayModeRecord mode{platform::kDisplayModeRecordSize,
+                                       platform::kModeFieldOrientation, 0};
       // Only an answer that arrived is used; a failed call leaves the codes.
       if (change(nullptr, &mode, nullptr, platform::kModeChangeTest, nullptr) ==
           platform::kModeChangeSuccessful) {
@@ -253,12 +266,16 @@ ResultCode Display::OpenWindowed(uint32_t flags, int32_t width, int32_t height) 
   const bool turned = !(requested == kOrientationNormal || requested == kOrientationHalf);
   const int64_t row = RoundUpToEven(width);
   const int64_t rows = RoundUpToEven(height);
-  const int64_t image_bytes = row * rows * 2;
-  if (row * 2 > INT32_MAX || image_bytes > INT32_MAX) {
+  const int64_t image_bytes = row * rows * kBytesPerPixel;
+  if (row * kBytesPerPixel > INT32_MAX || image_bytes > INT32_MAX) {
     Close();
     return kErrOutOfMemory;
   }
-  state_->properties = DisplayProperties{width, height, 2, static_cast<int32_t>(row * 2), 16,
+  state_->properties = DisplayProperties{width,
+                                         height,
+                                         kBytesPerPixel,
+                                         static_cast<int32_t>(row * kBytesPerPixel),
+                                         kBitsPerPixel,
                                          kFormatDirectAccess | kFormat565};
   SetFlags(0);
   if (turned) {
@@ -451,7 +468,7 @@ ResultCode Display::Resume() {
 ResultCode Display::SetScreenOrientation(int32_t code) {
   if (state_ == nullptr) return kErrDisplayNotOpen;
   if (Locked()) return kErrDisplayLocked;
-  const int32_t c = code & 0xF;
+  const int32_t c = code & kOrientationCodeBits;
   if (c == 0) return kErrOrientationZero;
   if (!IsOrientationCode(c)) return kOk;
   state_->requested_orientation = c;

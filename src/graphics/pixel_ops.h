@@ -8,6 +8,12 @@
 // weight 0..31 (opacity >> 3).
 //   half:     ((s >> 1) & 0x7BEF) + ((d >> 1) & 0x7BEF)  (each channel loses its low bit)
 //   weighted: per channel d + floor((s - d) * w / 32)
+// The weighted blend of two pixels in one 32-bit word (the fields of each
+// mask blended with a bias of 64 units a channel, taken off again) gives the
+// per-channel result too: the biased products spill into neighbouring bits,
+// but only outside the masks (s = 0x0000FFFF, d = 0xFFFF0000, w = 31 give
+// 0x0020F7BE either way). The loops here blend single pixels and leave the
+// width to the compiler's vector units (blit_kernels.cpp).
 #pragma once
 
 #include <cstdint>

@@ -52,7 +52,8 @@ SurfaceLayout ComputeLayout(int32_t orientation, int32_t x_pitch, int32_t y_pitc
   const int64_t hh = (b - 1) * f;
   const int64_t m = (e - 1) * l;
 
-  // Columns: orientation 1, 2, 4, 8 (any other code is laid out as 1).
+  // Columns of the step tables: orientation 1, 2, 4, 8 (any other code is
+  // laid out as 1). Rows: the signs of the physical pitches.
   const int column = orientation == kOrientationQuarter         ? 1
                      : orientation == kOrientationThreeQuarter ? 2
                      : orientation == kOrientationHalf         ? 3
@@ -183,7 +184,7 @@ ResultCode Surface::Create(uint32_t flags, int32_t width, int32_t height) {
     pixels_ = new (std::nothrow) uint16_t[static_cast<size_t>(pixels)];
     if (pixels_ == nullptr) return kErrOutOfMemory;
     kind_ = kSurfaceOwned;
-    layout_.byte_size = static_cast<uint32_t>(pixels * 2);
+    layout_.byte_size = static_cast<uint32_t>(pixels * kBytesPerPixel);
     layout_.width = width;
     layout_.height = height;
   }
@@ -238,8 +239,8 @@ ResultCode Surface::LockPixels(PixelDescription* description) {
   const DisplayState* state = SurfaceAccess::State(*this);
   description->width = layout_.width;
   description->height = layout_.height;
-  description->x_pitch = layout_.x_step * 2;
-  description->y_pitch = layout_.y_step * 2;
+  description->x_pitch = layout_.x_step * kBytesPerPixel;
+  description->y_pitch = layout_.y_step * kBytesPerPixel;
   description->pixels = pixels_ + layout_.origin;
   description->format = PixelFormatCode(state->properties.format_flags);
   layout_.flags |= kSurfaceLocked;
@@ -285,7 +286,7 @@ ResultCode Surface::AcquireDeviceContext(platform::DcHandle* dc) {
   platform::BitmapHandle bitmap = platform::CreateDibSection(&info, &bits);
   if (bitmap == nullptr) return kErrOutOfMemory;
   uint16_t* out = static_cast<uint16_t*>(bits);
-  const ptrdiff_t stride = platform::BitmapStrideBytes(bitmap) / 2;
+  const ptrdiff_t stride = platform::BitmapStrideBytes(bitmap) / kBytesPerPixel;
   for (int32_t y = 0; y < layout_.height; ++y) {
     for (int32_t x = 0; x < layout_.width; ++x) {
       out[y * stride + x] = pixels_[IndexOf(*this, x, y)];
@@ -323,7 +324,7 @@ ResultCode Surface::ReleaseDeviceContext(platform::DcHandle dc) {
   if (!section) {
     // The surface may have been re-laid out while the context was out (the
     // display turning); copy back only what both still share.
-    const ptrdiff_t stride = platform::BitmapStrideBytes(bitmap_) / 2;
+    const ptrdiff_t stride = platform::BitmapStrideBytes(bitmap_) / kBytesPerPixel;
     const int32_t w = std::min(layout_.width, platform::BitmapWidth(bitmap_));
     const int32_t h = std::min(layout_.height, platform::BitmapHeight(bitmap_));
     if (InsideBuffer(*this, Box{0, 0, w, h})) {

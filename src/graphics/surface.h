@@ -24,6 +24,10 @@ class GraphicsContext;
 // Right and bottom are exclusive (platform/rect.h).
 using Rect = platform::Rect;
 
+// Every surface and display of the layer holds 16-bit pixels.
+inline constexpr int32_t kBitsPerPixel = 16;
+inline constexpr int32_t kBytesPerPixel = 2;
+
 // Surface kinds.
 inline constexpr int32_t kSurfaceOwned = 1;     // owns and frees its buffer
 inline constexpr int32_t kSurfaceDisplay = 2;   // pixels are the display's memory

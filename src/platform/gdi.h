@@ -22,6 +22,9 @@ inline constexpr uint32_t kRasterSourceCopy = 0x00CC0020;
 // Largest bitmap the stand-in makes, in pixels (a 4096 x 4096 section).
 inline constexpr int64_t kMaxBitmapPixels = int64_t{4096} * 4096;
 
+// The fields of the bitmap-info header that a 16-bit section uses (the
+// resolution and palette counts of the full header have no use here). `size`
+// still carries the full header's size, as callers fill it.
 struct BitmapInfoHeader {
   uint32_t size = kBitmapInfoHeaderSize;
   int32_t width = 0;
@@ -30,10 +33,6 @@ struct BitmapInfoHeader {
   uint16_t bit_count = 16;
   uint32_t compression = kCompressionBitfields;
   uint32_t image_size = 0;
-  int32_t x_pels_per_meter = 0;
-  int32_t y_pels_per_meter = 0;
-  uint32_t colours_used = 0;
-  uint32_t colours_important = 0;
 };
 
 // The colour masks (red, green, blue) of the two 16-bit bit-field formats.

@@ -143,9 +143,9 @@ TEST(AbacineApp, CarriesTheProductIdentityAndConfiguration) {
   EXPECT_EQ(std::u16string(c.appName), u"Abacine");
   const std::vector<uint32_t> got = {c.instance, c.frameRate, c.displayFlags, c.displayMode,
                                      static_cast<uint32_t>(c.width),
-                                     static_cast<uint32_t>(c.height), c.iconId, c.reserved[0],
-                                     c.useKeys, c.doubleClicks, c.shellMode};
-  EXPECT_EQ(got, (std::vector<uint32_t>{77, 30, 0x8020, 1, 480, 640, 101, 0x400000, 1, 0, 1}));
+                                     static_cast<uint32_t>(c.height), c.iconId, c.useKeys,
+                                     c.doubleClicks, c.shellMode};
+  EXPECT_EQ(got, (std::vector<uint32_t>{77, 30, 0x8020, 1, 480, 640, 101, 1, 0, 1}));
   options.fullScreen = true;
   EXPECT_EQ(AbacineConfig(77, options).shellMode, 0u);
   AbacineApp app(c);

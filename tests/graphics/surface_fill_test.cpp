@@ -106,6 +106,26 @@ TEST(FillAreaTest, MatchesTheReferenceOnRandomSurfaces) {
   });
 }
 
+// The weighted fill's vector kernel (16-bit lanes) against the per-channel
+// rule at every weight, on runs long enough to leave the single-pixel head.
+TEST(FillAreaTest, WeightedKernelMatchesThePerChannelRuleAtEveryWeight) {
+  std::mt19937 rng(31);
+  testing::ForEachLayout([&](TestContext& tc) {
+    for (uint32_t opacity = 1; opacity < 255; opacity += 7) {
+      if (opacity == 128) continue;  // the half blend
+      SCOPED_TRACE(opacity);
+      Surface s(&tc.ctx);
+      testing::MakeRandom(s, 131, 3, rng, 0xF81F);
+      const uint16_t colour = testing::BiasedPixel(rng, 0xF81F);
+      testing::Expected e(s);
+      for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 131; ++x) e.want.at(x, y) = testing::RefOpacity(colour, e.want.at(x, y), opacity);
+      ASSERT_EQ(s.FillArea(nullptr, PixelToColour(colour), kFillOpacity, &opacity), kOk);
+      e.Check(s);
+    }
+  });
+}
+
 TEST(FillAreaTest, OpacityEdgeCases) {
   TestContext tc;
   Surface s(&tc.ctx);
