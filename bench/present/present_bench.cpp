@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "support/ratio_reporter.h"
 
 namespace {
 
@@ -144,28 +144,6 @@ void BM_ChangedFrameThroughBackend(benchmark::State& state) {
 }
 BENCHMARK(BM_ChangedFrameThroughBackend);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // CPU time in ns, the best of the repetitions.
-    for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.iterations == 0 || r.error_occurred) continue;
-      const std::string name = r.benchmark_name().substr(0, r.benchmark_name().find("/repeats"));
-      const double t = r.GetAdjustedCPUTime();
-      const auto it = ns_.find(name);
-      if (it == ns_.end() || t < it->second) ns_[name] = t;
-    }
-  }
-  double Ns(const std::string& name) const {
-    const auto it = ns_.find(name);
-    return it == ns_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> ns_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,7 +154,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  abacine::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double copy = reporter.Ns("BM_Memcpy");
   const double upright = reporter.Ns("BM_ChangedFrameToTexture/0");
