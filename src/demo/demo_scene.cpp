@@ -52,9 +52,9 @@ DemoScene::DemoScene(GraphicsContext* context) : context_(context) {}
 ResultCode DemoScene::Build() {
   FirstError err;
   const DisplayState* state = context_->State();
-  const int32_t w = state->current_orientation == 2 || state->current_orientation == 4
-                        ? state->properties.height
-                        : state->properties.width;
+  const bool turned = state->current_orientation == kOrientationQuarter ||
+                      state->current_orientation == kOrientationThreeQuarter;
+  const int32_t w = turned ? state->properties.height : state->properties.width;
   const int32_t h = w == state->properties.width ? state->properties.height
                                                  : state->properties.width;
   unit_ = std::max(1, std::min(w, h) / 240);
