@@ -53,13 +53,18 @@ struct Stage {
     context = std::make_unique<GraphicsContext>();
     display = std::make_unique<Display>(context.get());
     if (display->OpenWindowed(0, d.ScreenWidth(), d.ScreenHeight()) != kOk) return;
-    sdl_window = SDL_CreateWindow("present_bench", 0, 0, d.ScreenWidth(), d.ScreenHeight(), SDL_WINDOW_HIDDEN);
+    sdl_window = SDL_CreateWindow("present_bench", 0, 0, d.ScreenWidth(), d.ScreenHeight(),
+                                  SDL_WINDOW_HIDDEN);
     renderer = sdl_window ? SDL_CreateRenderer(sdl_window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
-    texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                           d.ScreenWidth(), d.ScreenHeight())
+    texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565,
+                                           SDL_TEXTUREACCESS_STREAMING, d.ScreenWidth(),
+                                           d.ScreenHeight())
                        : nullptr;
+    // Any picture: what it shows does not change the cost.
     Surface* back = display->BackBuffer();
-    for (size_t i = 0; i < back->Layout().byte_size / 2; ++i) back->Pixels()[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
+    for (size_t i = 0; i < back->Layout().byte_size / 2; ++i) {
+      back->Pixels()[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
+    }
     ok = texture != nullptr;
   }
   ~Stage() {

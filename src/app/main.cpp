@@ -22,5 +22,6 @@ int main(int argc, char** argv) {
     if (app != nullptr) app->setRegistryFile(options.registryFile);
     return app;
   };
-  return RunProgram(spec, std::vector<std::string>(argv + 1, argv + argc), platform::MakeSdlBackend);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return RunProgram(spec, args, platform::MakeSdlBackend);
 }

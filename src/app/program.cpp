@@ -65,7 +65,9 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
     InstanceOptions instance;
     instance.directory = platform::SingleInstance::DefaultDirectory();
     if (options.headless) {
-      instance.onRaise = [name] { std::fprintf(stderr, "%s: a second start asked for the window\n", name); };
+      instance.onRaise = [name] {
+        std::fprintf(stderr, "%s: a second start asked for the window\n", name);
+      };
     }
     app->setInstanceOptions(std::move(instance));
   }

@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
     return std::unique_ptr<AppFramework>(new (std::nothrow) demo::DemoApp(
         demo::DemoConfig(static_cast<uint32_t>(getpid()), options)));
   };
-  return RunProgram(spec, std::vector<std::string>(argv + 1, argv + argc), platform::MakeSdlBackend);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return RunProgram(spec, args, platform::MakeSdlBackend);
 }

@@ -78,7 +78,9 @@ const ArchiveNode* FindArchiveNode(std::string_view path, std::span<const Archiv
     const std::string_view component = rest.substr(0, slash);
     const bool last = slash == std::string_view::npos;
     const ArchiveNode& parent = tree[dir];
-    if (parent.IsFile() || component.empty() || component.size() > kArchiveMaxNameLength) return nullptr;
+    if (parent.IsFile() || component.empty() || component.size() > kArchiveMaxNameLength) {
+      return nullptr;
+    }
     size_t found = 0;
     size_t child = dir + 1;
     for (uint32_t i = 0; i < parent.child_count && child < tree.size(); ++i) {

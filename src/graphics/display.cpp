@@ -174,7 +174,8 @@ ResultCode Display::OpenScreen(platform::WindowHandle window, DisplayProperties*
   uint32_t major = 0, minor = 0;
   platform::TheDevice().GetOsVersion(&major, &minor);
   const uint64_t version = uint64_t{major} * 100 + minor;
-  if ((state_->open_flags & kDisplayUseRawFrameBuffer) != 0 && version > kLastVersionWithoutRawFrameBuffer &&
+  if ((state_->open_flags & kDisplayUseRawFrameBuffer) != 0 &&
+      version > kLastVersionWithoutRawFrameBuffer &&
       OpenRaw(properties, frame)) {
     if (properties->bits_per_pixel != kBitsPerPixel || !FrameBufferUsable(*properties)) {
       state_->raw_frame_buffer = false;
@@ -225,8 +226,9 @@ bool Display::OpenRaw(DisplayProperties* properties, uint8_t** frame) {
   properties->x_pitch = info.x_stride;
   properties->y_pitch = info.y_stride;
   properties->bits_per_pixel = info.bits_per_pixel;
-  properties->format_flags = info.format == platform::kRawFormat555 ? (kFormatDirectAccess | kFormat555)
-                                              : (kFormatDirectAccess | kFormat565);
+  properties->format_flags = info.format == platform::kRawFormat555
+                                  ? (kFormatDirectAccess | kFormat555)
+                                  : (kFormatDirectAccess | kFormat565);
   *frame = static_cast<uint8_t*>(info.frame_pointer);
   return true;
 }

@@ -194,10 +194,12 @@ void Device::CopyScreen(uint16_t* out, size_t out_row_pixels) const {
     });
   } else if (walk.across == w && row == w) {
     // Rows follow each other on both sides: one block.
-    std::memcpy(out, walk.first, static_cast<size_t>(w) * static_cast<size_t>(h) * sizeof(uint16_t));
+    std::memcpy(out, walk.first,
+                static_cast<size_t>(w) * static_cast<size_t>(h) * sizeof(uint16_t));
   } else {
     for (int32_t y = 0; y < h; ++y) {
-      std::memcpy(out + y * row, walk.first + y * walk.across, static_cast<size_t>(w) * sizeof(uint16_t));
+      std::memcpy(out + y * row, walk.first + y * walk.across,
+                  static_cast<size_t>(w) * sizeof(uint16_t));
     }
   }
 }

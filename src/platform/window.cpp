@@ -22,7 +22,7 @@ struct WindowRecord {
   WindowDesc desc;
   WindowProc proc;
   Rect rect;
-  int show_command = 5;
+  int show_command = kShowCommandShow;
 };
 
 struct WindowTable {
@@ -365,7 +365,9 @@ bool SetClipboardText(std::u16string_view text) {
   return CurrentBackend().GetClipboard().SetText(text.substr(0, text.find(u'\0')));
 }
 
-std::optional<std::u16string> GetClipboardText() { return CurrentBackend().GetClipboard().GetText(); }
+std::optional<std::u16string> GetClipboardText() {
+  return CurrentBackend().GetClipboard().GetText();
+}
 
 // ---------------------------------------------------------------------------
 // Backends

@@ -175,7 +175,9 @@ void Compress(Item* file, Mode mode) {
   }
 }
 
-uint64_t NodeBytes(const Item& item) { return abacine::ArchiveNodeBytes(item.name.size(), !item.is_dir); }
+uint64_t NodeBytes(const Item& item) {
+  return abacine::ArchiveNodeBytes(item.name.size(), !item.is_dir);
+}
 
 // Depth first, without recursion: the tree may be deep.
 template <typename Visit>
@@ -317,7 +319,8 @@ int List(const std::string& name) {
   Archive archive;
   const ResultCode opened = archive.OpenArchive(error ? name.c_str() : path.c_str());
   if (abacine::Failed(opened)) {
-    std::cerr << "vfspack: " << name << ": " << Describe(opened) << " (" << abacine::HexCode(opened) << ")\n";
+    std::cerr << "vfspack: " << name << ": " << Describe(opened) << " ("
+              << abacine::HexCode(opened) << ")\n";
     return 1;
   }
   const auto tree = archive.Tree();

@@ -215,7 +215,8 @@ class SdlBackend final : public Backend {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-    device.CopyScreen(static_cast<uint16_t*>(pixels), static_cast<size_t>(pitch) / sizeof(uint16_t));
+    device.CopyScreen(static_cast<uint16_t*>(pixels),
+                      static_cast<size_t>(pitch) / sizeof(uint16_t));
     SDL_UnlockTexture(texture_);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
