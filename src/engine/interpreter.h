@@ -10,7 +10,8 @@
 //   19  something without a numeric value: a list, '=', a name of the table
 //       with no numeric meaning, a prime mark or index, a call with an
 //       argument count its function does not take, GCD/LCM of non-whole
-//       numbers, an operator with too few operands, or anything other than
+//       numbers, a negative count of nPr or nCr, an operator with too few
+//       operands, or anything other than
 //       exactly one value left at the end
 #pragma once
 
