@@ -107,6 +107,36 @@ TEST(InterpreterTest, FailureCodes) {
   EXPECT_EQ(error, 16);
 }
 
+// Where each stage's failure is to blame: the parser's place, the name the
+// compiler rejects, the call, variable, sign or operator the run stops at;
+// none for an empty text, a value that is not finite (which it reports) or
+// several values left.
+TEST(InterpreterTest, FailuresSayWhere) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::tuple<const char16_t*, int32_t, int32_t> rows[] = {
+      {u"", 16, -1},                {u"2+", 1, 2},               {u"(1+2))", 5, 5},
+      {u"2+$", 4, 2},               {u"2*log(3)", 4, 2},         {u"1+x", 4, 2},
+      {u"2+\u00DD", 4, 2},           {u"nCr(5,-1)", 19, 0},       {u"2+GCD(1.5,2)", 19, 2},
+      {u"2=3", 19, 1},              {u"{1,2}", 19, 4},           {u"(1,2)", 19, -1},
+      {u"2'", 19, 1},               {u"pi[1]", 19, 4},           {u"1/0", 18, -1},
+      {u"2+3", 0, -1},
+  };
+  for (const auto& [text, code, position] : rows) {
+    SCOPED_TRACE(test::Narrow(text));
+    double result = 0;
+    EvalFailure failure;
+    EXPECT_EQ(Evaluate(text, result, failure), code == 0);
+    EXPECT_EQ(failure.code, code);
+    EXPECT_EQ(failure.position, position);
+  }
+  double result = 0;
+  EvalFailure failure;
+  EXPECT_FALSE(Evaluate(u"1/0", result, failure));
+  EXPECT_EQ(failure.value, kInf);
+  EXPECT_FALSE(Evaluate(u"0/0", result, failure));
+  EXPECT_TRUE(std::isnan(failure.value));
+}
+
 // A call or operator that finds too few values reads nothing below the
 // stack, and an empty program has no value.
 TEST(InterpreterTest, StackIsNeverReadBeyondItsBottom) {
