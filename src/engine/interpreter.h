@@ -11,8 +11,7 @@
 //       with no numeric meaning, a prime mark or index, a call with an
 //       argument count its function does not take, GCD/LCM of non-whole
 //       numbers, a negative count of nPr or nCr, an operator with too few
-//       operands, or anything other than
-//       exactly one value left at the end
+//       operands, or anything other than exactly one value left at the end
 #pragma once
 
 #include <cstdint>

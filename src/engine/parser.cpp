@@ -18,11 +18,6 @@ constexpr size_t kMaxTextLength = size_t{1} << 20;
 
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-constexpr bool IsLetter(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' ||
-         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
-}
-
 }  // namespace
 
 int32_t OperatorPrecedence(int32_t code) {
@@ -190,7 +185,7 @@ bool Parser::ScanNumber(char16_t c) {
 bool Parser::ScanName() {
   if (CurrentIsValue() || CurrentIsPlaceholder()) InsertTimes();
   int32_t end = index_ + 1;
-  while (end < length_ && (IsLetter(text_[end]) || IsDigit(text_[end]))) ++end;
+  while (end < length_ && IsNameUnit(text_[end])) ++end;
   const std::u16string_view name(text_ + index_, static_cast<size_t>(end - index_));
   const char16_t next = end < length_ ? text_[end] : 0;
   const int32_t id = LookupBuiltin(name);
@@ -402,7 +397,7 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         break;
 
       default:
-        if (IsLetter(c)) {
+        if (IsNameLetter(c)) {
           if (!ScanName()) return false;
         } else if (IsDigit(c) || c == '.' || c == kPiSign || c == kESign) {
           if (!ScanNumber(c)) return false;

@@ -19,7 +19,17 @@
 #include <string>
 #include <vector>
 
+#include "engine/signs.h"
+
 namespace abacine {
+
+// Units that start a name: letters, '_' and the letters of the upper half
+// but the pi sign; digits may continue one.
+constexpr bool IsNameLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' ||
+         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
+}
+constexpr bool IsNameUnit(char16_t c) { return IsNameLetter(c) || (c >= u'0' && c <= u'9'); }
 
 enum TokenKind : uint8_t {
   NoToken = 0,        // nothing recognised yet

@@ -15,11 +15,6 @@ namespace {
 
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-constexpr bool IsLetter(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' ||
-         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
-}
-
 std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -75,7 +70,7 @@ class Describer {
   // The name that starts at the failure's place.
   std::string Name() const {
     size_t end = static_cast<size_t>(failure_.position);
-    while (end < calc_.size() && (IsLetter(calc_[end]) || IsDigit(calc_[end]))) ++end;
+    while (end < calc_.size() && IsNameUnit(calc_[end])) ++end;
     return CalcTextToUtf8(calc_.substr(static_cast<size_t>(failure_.position), end - static_cast<size_t>(failure_.position)));
   }
 
@@ -114,7 +109,7 @@ class Describer {
   std::string NoValue() const {
     if (!HasPlace()) return failure_.position < 0 ? "the input is too long" : "malformed input";
     const char16_t c = Unit();
-    if (IsLetter(c)) {
+    if (IsNameLetter(c)) {
       const std::string name = Name();
       std::string hint;
       if (name == "e") {
@@ -139,7 +134,7 @@ class Describer {
   std::string NoMeaning() const {
     if (!HasPlace()) return "more than one value is left (a ',' outside a function call?)";
     const char16_t c = Unit();
-    if (IsLetter(c) || c == kRootSign) {
+    if (IsNameLetter(c) || c == kRootSign) {
       const std::string name = c == kRootSign ? "sqrt" : Name();
       if (const BuiltinHelp* help = FindBuiltinHelp(name)) {
         return "no value for " + name + At() + " with these arguments; it is " + std::string(help->call);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "engine/parser.h"
 #include "engine/signs.h"
 #include "eval/sign_text.h"
 
@@ -9,13 +10,6 @@ namespace abacine {
 namespace {
 
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-// Units that continue a name in the parser: letters, '_', digits and the
-// letters of the upper half except the pi sign.
-constexpr bool IsNameUnit(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || IsDigit(c) ||
-         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
-}
 
 // True when the digits and points ending just before i form a number
 // literal of their own rather than the tail of a name.

@@ -113,8 +113,8 @@ constexpr double kFactorials[171] = {
     2.5260757449731984e+302, 4.269068009004705e+304, 7.257415615307999e+306,
 };
 
-// Products of whole numbers below 2^53 are exact: up to 22! every entry is
-// its predecessor times n.
+// Up to 22! every factorial is a double, so each entry is exactly its
+// predecessor times n.
 constexpr bool FactorialsAreExactTo22() {
   for (int n = 1; n <= 22; ++n) {
     if (kFactorials[n] != kFactorials[n - 1] * n) return false;

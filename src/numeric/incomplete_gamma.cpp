@@ -9,13 +9,15 @@
 //   x < a (a >= 20), x < a + 1 (a < 20)
 //                         the series P = x^a e^-x / Gamma(a+1) sum x^n / ((a+1)...(a+n)).
 //   otherwise             Legendre's continued fraction for Q (modified Lentz).
-// The smaller of P and Q is computed; the other is 1 minus it. The factor
+// Each method gives P or Q, the other is 1 minus it. The factor
 // x^a e^-x / Gamma(a+1) is exp(-D - StirlingError(a)) / sqrt(2 pi a) with
 // D = x - a - a ln(x/a) carried in double-double arithmetic: a double D near
 // 700 alone would cost 6e-14 of relative error. std::exp serves there, not
 // the library's pow(e, y), whose e is off by 5e-17 relative, 4e-14 at y = 700.
-// Measured against mpmath on 611 points with a from 0.01 to 1e6 and results
-// down to 1e-300: see tests/numeric/reference_test.cpp for the figures.
+// Measured against mpmath on 713 points with a from 0.01 to 1e6 and results
+// down to 1e-300 (tests/data/numeric_incomplete_gamma.txt) and 400 random
+// ones: relative error of P at most 3.6e-15, of Q at most 5.5e-15, except Q
+// for a < 1 and x < a + 1, where 1 - P leaves up to 8.3e-14 (Q >= 0.002).
 #include <cmath>
 #include <limits>
 

@@ -11,6 +11,21 @@
 namespace abacine {
 namespace {
 
+// The calculator text of a typed line, before the typed forms are applied.
+std::u16string Decode(const std::string& typed) {
+  std::u16string text;
+  size_t bad = 0;
+  EXPECT_TRUE(Utf8ToCalcText(typed, text, bad)) << typed;
+  return text;
+}
+
+// What abacine-eval evaluates for a typed line.
+std::u16string Read(const std::string& typed) {
+  std::u16string text = Decode(typed);
+  ApplyTerminalForms(text);
+  return text;
+}
+
 // Typed forms become calculator text; whatever already meant something, or
 // had no number in front of its e, stays as it was. "after" in readable form.
 TEST(InputFormsTest, TypedFormsAndTextsLeftAlone) {
@@ -30,12 +45,8 @@ TEST(InputFormsTest, TypedFormsAndTextsLeftAlone) {
   };
   for (const auto& [typed, after] : rows) {
     SCOPED_TRACE(typed);
-    std::u16string text;
-    size_t bad = 0;
-    ASSERT_TRUE(Utf8ToCalcText(typed, text, bad));
-    const size_t length = text.size();
-    ApplyTerminalForms(text);
-    EXPECT_EQ(text.size(), length);  // unit for unit
+    const std::u16string text = Read(typed);
+    EXPECT_EQ(text.size(), Decode(typed).size());  // unit for unit
     EXPECT_EQ(CalcTextToUtf8(text), after);
   }
 }
@@ -49,13 +60,9 @@ TEST(InputFormsTest, TypedFormsEvaluate) {
   };
   for (const auto& [typed, want] : rows) {
     SCOPED_TRACE(typed);
-    std::u16string text;
-    size_t bad = 0;
-    ASSERT_TRUE(Utf8ToCalcText(typed, text, bad));
-    ApplyTerminalForms(text);
     double value = 0;
     int32_t error = -1;
-    ASSERT_TRUE(Evaluate(text.c_str(), value, error)) << error;
+    ASSERT_TRUE(Evaluate(Read(typed).c_str(), value, error)) << error;
     EXPECT_DOUBLE_EQ(value, want);
   }
 }
@@ -72,11 +79,7 @@ TEST(InputFormsTest, ColumnsOfTheTypedLine) {
   };
   for (const auto& [typed, columns] : rows) {
     SCOPED_TRACE(typed);
-    std::u16string text;
-    size_t bad = 0;
-    ASSERT_TRUE(Utf8ToCalcText(typed, text, bad));
-    ApplyTerminalForms(text);
-    EXPECT_EQ(SourceColumns(typed, text), columns);
+    EXPECT_EQ(SourceColumns(typed, Read(typed)), columns);
   }
 }
 
