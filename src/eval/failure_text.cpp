@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/parser.h"
 #include "engine/signs.h"
@@ -79,7 +81,7 @@ class Describer {
       case kParseEmpty: return "the input is empty";
       case kParseOperandCount: return MissingOperand();
       case kParseNoOpenIndex: return "']'" + At() + " has no '[' to close";
-      case kParseUnbalanced: return "unbalanced " + UnitText() + At();
+      case kParseUnbalanced: return HasPlace() ? "unbalanced " + UnitText() + At() : "unbalanced brackets at the end";
       case kParseBareBuiltin: return Quoted(Name()) + At() + " must be followed directly by '('";
       case kParseMalformed: return NoValue();
       case kEvalNotFinite:

@@ -73,7 +73,8 @@ TEST(BuiltinsTest, TrigonometryInEachAngleMode) {
 // to 800, and angles near and far from them, against mpmath
 // (tests/data/numeric_trig_special.txt): 0, 1/2 and 1 exactly (and +0, not
 // -0), other values within two units in the last place (three for tan), and
-// the poles of tan as +infinity, where cot is 0 and sec has no answer.
+// the poles of tan as +infinity, where cot is 0 and sec has no answer, as
+// csc and cot have none where sin is 0.
 TEST(BuiltinsTest, TrigonometryAtSpecialAnglesAgainstReference) {
   std::ifstream in(std::string(ABACINE_TEST_DATA_DIR) + "/numeric_trig_special.txt");
   ASSERT_TRUE(in.good());
@@ -103,11 +104,17 @@ TEST(BuiltinsTest, TrigonometryAtSpecialAnglesAgainstReference) {
     }
     double cot = 0;
     double sec = 0;
+    double csc = 0;
     ASSERT_TRUE(ComputeBuiltin(kIdCot, &angle, 1, cot));
     ASSERT_TRUE(ComputeBuiltin(kIdSec, &angle, 1, sec));
+    ASSERT_TRUE(ComputeBuiltin(kIdCsc, &angle, 1, csc));
     if (text[3] == "inf") {
       EXPECT_EQ(cot, 0.0);
       EXPECT_FALSE(std::isfinite(sec));
+    }
+    if (text[1] == "0.0") {  // the poles of csc and cot
+      EXPECT_FALSE(std::isfinite(csc));
+      EXPECT_FALSE(std::isfinite(cot));
     }
     ++rows;
   }

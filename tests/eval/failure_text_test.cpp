@@ -32,6 +32,7 @@ TEST(FailureTextTest, EveryKindOfFailure) {
       {"x[1]]", "']' at 5 has no '[' to close (code 3)"},
       {"(1+2))", "unbalanced ')' at 6 (code 5)"},
       {"{1}}", "unbalanced '}' at 4 (code 5)"},
+      {"(x[1", "unbalanced brackets at the end (code 5)"},
       {"sin 30", "'sin' at 1 must be followed directly by '(' (code 6)"},
       {"log(100)", "unknown name 'log' at 1 (did you mean log10?) (code 4)"},
       {"2⁻¹+Sin(3)", "unknown name 'Sin' at 5 (did you mean sin?) (code 4)"},
