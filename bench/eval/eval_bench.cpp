@@ -1,16 +1,20 @@
 // Evaluate beside muparser (SetExpr + Eval, the nearest peer: parse,
 // compile and run from text each time) on the same inputs, plus FormatValue.
-// muparser has neither '!' nor the distributions, so "5!" and
-// "NormalCdf(-1,1,0,1)" run on our side only. At the end a table gives the
-// time per call of each and the ratio ours / muparser.
+// muparser has neither '!' nor the distributions, so those lines (and the
+// ones in degrees) run on our side only. Each benchmark runs five times
+// unless --benchmark_repetitions says otherwise; at the end a table gives the
+// median time per call of each and the ratio ours / muparser.
 #include <benchmark/benchmark.h>
 #include <muParser.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "engine/angle_mode.h"
 #include "engine/interpreter.h"
 #include "numeric/format.h"
 #include "text/wstring.h"
@@ -21,6 +25,7 @@ struct Input {
   const char* label;
   std::string text;
   bool peer;  // muparser can evaluate it too
+  int32_t angle = abacine::Radians;
 };
 
 // 200 characters of arithmetic and functions that both evaluators know.
@@ -36,13 +41,29 @@ const std::vector<Input>& Inputs() {
       {"200 characters", kLong, true},
       {"NormalCdf(-1,1,0,1)", "NormalCdf(-1,1,0,1)", false},
       {"5!", "5!", false},
+      // The functions whose methods changed for exact and accurate results.
+      {"170!", "170!", false},
+      {"nCr(52,5)", "nCr(52,5)", false},
+      {"nCr(60,30)", "nCr(60,30)", false},
+      {"nPr(20,10)", "nPr(20,10)", false},
+      {"sin(30) deg", "sin(30)", false, abacine::Degrees},
+      {"sin(1.5) deg", "sin(1.5)", false, abacine::Degrees},
+      {"tan(1e20) deg", "tan(100000000000000000000)", false, abacine::Degrees},
+      {"cos(50) grad", "cos(50)", false, abacine::Grads},
+      {"acot(10000000000)", "acot(10000000000)", false},
+      {"InverseNormal(0.149095)", "InverseNormal(0.149095)", false},
+      {"InverseNormal(1e-10)", "InverseNormal(0.0000000001)", false},
+      {"ChiSquareCdf(0,20,10)", "ChiSquareCdf(0,20,10)", false},
+      {"ChiSquareCdf(0,2000,2002)", "ChiSquareCdf(0,2000,2002)", false},
+      {"PoissonCdf(3,2)", "PoissonCdf(3,2)", false},
   };
   return inputs;
 }
 
 std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-void BM_Evaluate(benchmark::State& state, const std::u16string text) {
+void BM_Evaluate(benchmark::State& state, const std::u16string text, int32_t angle) {
+  abacine::SetAngleMode(angle);
   double result = 0;
   int32_t error = 0;
   for (auto _ : state) {
@@ -50,6 +71,7 @@ void BM_Evaluate(benchmark::State& state, const std::u16string text) {
     benchmark::DoNotOptimize(ok);
     benchmark::DoNotOptimize(result);
   }
+  abacine::SetAngleMode(abacine::Radians);
 }
 
 void BM_Muparser(benchmark::State& state, const std::string text) {
@@ -70,25 +92,34 @@ void BM_FormatValue(benchmark::State& state, double value, bool fractions) {
   }
 }
 
-// Keeps each run's CPU time per iteration (ns) by name for the closing
-// table; CPU time, since other work on the machine inflates wall time.
+// Keeps every repetition's CPU time per iteration (ns) by name for the
+// closing table, which shows their median; CPU time, since other work on the
+// machine inflates wall time, and the median, since one disturbed repetition
+// must not decide a figure.
 class TableReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        nanoseconds_[run.benchmark_name()] = run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+        nanoseconds_[run.benchmark_name()].push_back(run.cpu_accumulated_time * 1e9 /
+                                                     static_cast<double>(run.iterations));
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
+  // The median of the repetitions of name (the mean of the middle two for an
+  // even count); 0 when it did not run.
   double Get(const std::string& name) const {
     auto it = nanoseconds_.find(name);
-    return it == nanoseconds_.end() ? 0 : it->second;
+    if (it == nanoseconds_.end() || it->second.empty()) return 0;
+    std::vector<double> times = it->second;
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    return n % 2 == 1 ? times[n / 2] : 0.5 * (times[n / 2 - 1] + times[n / 2]);
   }
 
  private:
-  std::map<std::string, double> nanoseconds_;
+  std::map<std::string, std::vector<double>> nanoseconds_;
 };
 
 }  // namespace
@@ -98,7 +129,10 @@ int main(int argc, char** argv) {
   for (const Input& input : Inputs()) {
     double ours = 0;
     int32_t error = 0;
-    if (!abacine::Evaluate(Widen(input.text).c_str(), ours, error)) {
+    abacine::SetAngleMode(input.angle);
+    const bool answered = abacine::Evaluate(Widen(input.text).c_str(), ours, error);
+    abacine::SetAngleMode(abacine::Radians);
+    if (!answered) {
       std::fprintf(stderr, "no answer for %s (code %d)\n", input.label, error);
       return 1;
     }
@@ -117,7 +151,8 @@ int main(int argc, char** argv) {
   }
 
   for (const Input& input : Inputs()) {
-    benchmark::RegisterBenchmark((std::string("Evaluate/") + input.label).c_str(), BM_Evaluate, Widen(input.text));
+    benchmark::RegisterBenchmark((std::string("Evaluate/") + input.label).c_str(), BM_Evaluate, Widen(input.text),
+                                 input.angle);
     if (input.peer) {
       benchmark::RegisterBenchmark((std::string("muparser/") + input.label).c_str(), BM_Muparser, input.text);
     }
@@ -127,12 +162,21 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("FormatValue/6.02e23", BM_FormatValue, 6.02e23, false);
   benchmark::RegisterBenchmark("FormatValue/1.25 fractions", BM_FormatValue, 1.25, true);
 
-  benchmark::Initialize(&argc, argv);
+  // Five repetitions unless the command line chooses.
+  std::vector<char*> args(argv, argv + argc);
+  char defaultRepetitions[] = "--benchmark_repetitions=5";
+  if (std::none_of(args.begin(), args.end(),
+                   [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; })) {
+    args.push_back(defaultRepetitions);
+  }
+  int count = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  std::printf("\n%-26s %14s %14s %10s\n", "input (CPU time)", "ours ns/call", "muparser ns", "ours/mup");
+  std::printf("\n%-26s %14s %14s %10s\n", "input (median CPU time)", "ours ns/call", "muparser ns", "ours/mup");
   for (const Input& input : Inputs()) {
     const double ours = reporter.Get(std::string("Evaluate/") + input.label);
     if (input.peer) {

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "engine/angle_mode.h"
+#include "engine/angle_trig.h"
 #include "engine/builtin_table.h"
 #include "numeric/constants.h"
 #include "numeric/distributions.h"
@@ -67,6 +68,14 @@ double Acoth(double x) {
   return std::atanh(1 / x);
 }
 
+// atan(1/x), moved up by pi for x < 0: the same values as pi/2 - atan(x),
+// which cancels to nothing for large x.
+double Acot(double x) {
+  if (x > 0) return std::atan(1 / x);
+  if (x < 0) return kPi + std::atan(1 / x);
+  return x == 0 ? kHalfPi : x;  // +-0, and NaN
+}
+
 double Sign(double x) {
   if (x == 0) return 0;
   return x < 0 ? -1 : 1;  // NaN counts as positive
@@ -109,19 +118,19 @@ bool WholeGcdLcm(bool lcm, const double* args, int32_t count, double& result) {
 
 double OneArgument(int32_t id, double x) {
   switch (id) {
-    case kIdSin: return std::sin(ToRadians(x));
-    case kIdCos: return std::cos(ToRadians(x));
-    case kIdTan: return std::tan(ToRadians(x));
+    case kIdSin: return SinInMode(x);
+    case kIdCos: return CosInMode(x);
+    case kIdTan: return TanInMode(x);
     case kIdAsin: return FromRadians(std::asin(x));
     case kIdAcos: return FromRadians(std::acos(x));
     case kIdAtan: return FromRadians(std::atan(x));
-    case kIdCsc: return 1 / std::sin(ToRadians(x));
-    case kIdSec: return 1 / std::cos(ToRadians(x));
-    case kIdCot: return 1 / std::tan(ToRadians(x));
+    case kIdCsc: return 1 / SinInMode(x);
+    case kIdSec: return 1 / CosInMode(x);
+    case kIdCot: return 1 / TanInMode(x);
     // Principal values: acsc in [-pi/2, pi/2], asec in [0, pi], acot in (0, pi).
     case kIdAcsc: return FromRadians(std::asin(1 / x));
     case kIdAsec: return FromRadians(std::acos(1 / x));
-    case kIdAcot: return FromRadians(kHalfPi - std::atan(x));
+    case kIdAcot: return FromRadians(Acot(x));
     case kIdCosh: return std::cosh(x);
     case kIdSinh: return std::sinh(x);
     case kIdTanh: return std::tanh(x);
@@ -180,8 +189,9 @@ bool ComputeBuiltin(int32_t id, const double* args, int32_t count, double& resul
   if (!BuiltinTakes(id, count)) return false;
   const double* a = args;
   switch (id) {
-    case kIdNPr: result = Permutations(a[0], a[1]); return true;
-    case kIdNCr: result = Combinations(a[0], a[1]); return true;
+    // A negative count has no meaning, like GCD of a fraction.
+    case kIdNPr: result = Permutations(a[0], a[1]); return !(a[1] < 0);
+    case kIdNCr: result = Combinations(a[0], a[1]); return !(a[1] < 0);
     // atan2(x, y) is the angle of the point (x, y).
     case kIdAtan2: result = FromRadians(std::atan2(a[1], a[0])); return true;
     case kIdNormalPdf:

@@ -29,8 +29,8 @@ bool BuiltinTakes(int32_t id, int32_t count);
 // Computes id on args[0..count-1] (written order) into result. False when
 // the id has no numeric meaning, the count is not one it takes, or an
 // argument is outside what the function accepts (GCD and LCM of non-whole
-// or too large numbers). Numeric trouble otherwise flows out as an infinity
-// or NaN for the caller's final check.
+// or too large numbers, a negative count of nPr and nCr). Numeric trouble
+// otherwise flows out as an infinity or NaN for the caller's final check.
 bool ComputeBuiltin(int32_t id, const double* args, int32_t count, double& result);
 
 }  // namespace abacine

@@ -23,9 +23,10 @@ constexpr size_t kArenaBytes = 16 * 1024;
 
 const VariableTable kVariables{};
 
-bool Fail(Evaluator& evaluator, int32_t code) {
+bool Fail(Evaluator& evaluator, int32_t code, int32_t position) {
   evaluator.stack.clear();
   evaluator.errorCode = code;
+  evaluator.errorPosition = position;
   return false;
 }
 
@@ -86,6 +87,7 @@ bool Evaluator::Compile(const TokenList& tokens) {
   size_t operands = 0;
   for (const Token& token : tokens) {
     Instruction& ins = program.emplace_back();
+    ins.position = token.position;
     switch (token.kind) {
       case NumberToken:
         ins.kind = ValueInstr;
@@ -103,6 +105,7 @@ bool Evaluator::Compile(const TokenList& tokens) {
           // A name with no value of its own.
           program.clear();
           errorCode = kEvalNoValue;
+          errorPosition = token.position;
           return false;
         }
         ++operands;
@@ -167,40 +170,45 @@ bool Run(Evaluator& evaluator, double& result) {
         stack.push_back(ins.value);
         break;
       case CallInstr:
-        if (!ApplyFunction(evaluator, ins.code, ins.argCount)) return Fail(evaluator, kEvalNoMeaning);
+        if (!ApplyFunction(evaluator, ins.code, ins.argCount)) return Fail(evaluator, kEvalNoMeaning, ins.position);
         break;
       case VariableInstr: {
         double value = 0;
-        if (!Variables().Lookup(static_cast<char16_t>(ins.code), value)) return Fail(evaluator, kEvalNoValue);
+        if (!Variables().Lookup(static_cast<char16_t>(ins.code), value)) {
+          return Fail(evaluator, kEvalNoValue, ins.position);
+        }
         stack.push_back(value);
         break;
       }
       case OperatorInstr:
-        if (ins.code == kOpPlaceholder) return Fail(evaluator, kEvalNoValue);
+        if (ins.code == kOpPlaceholder) return Fail(evaluator, kEvalNoValue, ins.position);
         if (ins.code == kOpUnaryMinus || ins.code == kOpFactorial) {
-          if (stack.empty()) return Fail(evaluator, kEvalNoMeaning);
+          if (stack.empty()) return Fail(evaluator, kEvalNoMeaning, ins.position);
           double& top = stack.back();
           top = ins.code == kOpUnaryMinus ? -top : Factorial(top);
           break;
         }
-        if (stack.size() < 2) return Fail(evaluator, kEvalNoMeaning);
+        if (stack.size() < 2) return Fail(evaluator, kEvalNoMeaning, ins.position);
         {
           const double right = stack.back();
           stack.pop_back();
-          if (!ApplyBinary(stack.back(), ins.code, right)) return Fail(evaluator, kEvalNoMeaning);
+          if (!ApplyBinary(stack.back(), ins.code, right)) return Fail(evaluator, kEvalNoMeaning, ins.position);
         }
         break;
     }
   }
-  if (stack.size() != 1) return Fail(evaluator, kEvalNoMeaning);
+  if (stack.size() != 1) return Fail(evaluator, kEvalNoMeaning, -1);
   const double value = stack.back();
   stack.pop_back();
-  if (!std::isfinite(value)) return Fail(evaluator, kEvalNotFinite);
+  if (!std::isfinite(value)) {
+    evaluator.finalValue = value;
+    return Fail(evaluator, kEvalNotFinite, -1);
+  }
   result = value;
   return true;
 }
 
-bool Evaluate(const char16_t* text, double& result, int32_t& error) {
+bool Evaluate(const char16_t* text, double& result, EvalFailure& failure) {
   alignas(std::max_align_t) std::byte buffer[kArenaBytes];
   std::pmr::monotonic_buffer_resource arena(buffer, sizeof buffer);
   Evaluator evaluator(&arena);
@@ -213,10 +221,18 @@ bool Evaluate(const char16_t* text, double& result, int32_t& error) {
       ok = evaluator.Compile(tokens);
     } else {
       evaluator.errorCode = parser.ErrorCode();
+      evaluator.errorPosition = parser.ErrorPosition();
     }
   }
   if (ok) ok = Run(evaluator, result);
-  error = ok ? 0 : evaluator.errorCode;
+  failure = ok ? EvalFailure{} : EvalFailure{evaluator.errorCode, evaluator.errorPosition, evaluator.finalValue};
+  return ok;
+}
+
+bool Evaluate(const char16_t* text, double& result, int32_t& error) {
+  EvalFailure failure;
+  const bool ok = Evaluate(text, result, failure);
+  error = failure.code;
   return ok;
 }
 

@@ -10,8 +10,8 @@
 //   19  something without a numeric value: a list, '=', a name of the table
 //       with no numeric meaning, a prime mark or index, a call with an
 //       argument count its function does not take, GCD/LCM of non-whole
-//       numbers, an operator with too few operands, or anything other than
-//       exactly one value left at the end
+//       numbers, a negative count of nPr or nCr, an operator with too few
+//       operands, or anything other than exactly one value left at the end
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,7 @@ struct Instruction {
   InstructionKind kind = ValueInstr;
   int32_t code = 0;      // operator: its character; variable: its letter; call: the builtin id
   int32_t argCount = 0;  // call: arguments written
+  int32_t position = 0;  // index in the text it came from, for explaining failures
   double value = 0;      // value: the number to push
 };
 
@@ -68,6 +69,8 @@ class Evaluator {
   std::pmr::vector<Instruction> program;
   std::pmr::vector<double> stack;  // top is the last element
   int32_t errorCode = 0;
+  int32_t errorPosition = -1;  // text index of the failing name, call or operator; -1: none
+  double finalValue = 0;       // code 18: the value that was not finite
 };
 
 // Runs the compiled program. On success result holds the one value left;
@@ -91,5 +94,17 @@ double NumberValue(const std::u16string& text);
 // Evaluates a zero-terminated text (null counts as empty). True: result
 // holds a finite value and error is 0. False: error holds the code.
 bool Evaluate(const char16_t* text, double& result, int32_t& error);
+
+// Why an evaluation failed, for callers that explain it.
+struct EvalFailure {
+  int32_t code = 0;       // as error above; 0 on success
+  int32_t position = -1;  // index of the text unit to blame (the text's length:
+                          // its end); -1 when no single place is (code 16, 18,
+                          // several values left)
+  double value = 0;       // code 18: the infinity or NaN the text evaluated to
+};
+
+// Evaluate, also saying where and why it failed.
+bool Evaluate(const char16_t* text, double& result, EvalFailure& failure);
 
 }  // namespace abacine

@@ -18,11 +18,6 @@ constexpr size_t kMaxTextLength = size_t{1} << 20;
 
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-constexpr bool IsLetter(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' ||
-         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
-}
-
 }  // namespace
 
 int32_t OperatorPrecedence(int32_t code) {
@@ -55,23 +50,26 @@ int32_t ErrorCode(const Parser& parser) { return parser.ErrorCode(); }
 
 bool Parser::Fail(int32_t code) {
   errorCode_ = code;
+  errorPosition_ = length_ > 0 ? std::min(index_, length_) : -1;
   output_->clear();
   operators_.clear();
   argCounts_.clear();
   return false;
 }
 
-void Parser::Emit(TokenKind kind, int16_t code, int32_t argCount) {
+void Parser::Emit(TokenKind kind, int16_t code, int32_t argCount, int32_t position) {
   Token& token = output_->emplace_back();
   token.kind = kind;
   token.code = code;
   token.argCount = argCount;
+  token.position = position;
 }
 
 void Parser::EmitText(TokenKind kind, const char16_t* text, size_t length) {
   Token& token = output_->emplace_back();
   token.kind = kind;
   token.argCount = 1;
+  token.position = index_;
   token.text.assign(text, length);
 }
 
@@ -81,28 +79,28 @@ void Parser::SetCurrent(TokenKind kind, int16_t code, char16_t lead) {
   currentLead_ = lead;
 }
 
-void Parser::PushRaw(int16_t code) { operators_.push_back(code); }
+void Parser::PushRaw(int16_t code) { operators_.push_back({code, index_}); }
 
 void Parser::PushOperator(int16_t code) {
   lastOperator_ = code;
   SetCurrent(OperatorToken, code);
   const int32_t p = OperatorPrecedence(code);
   while (!operators_.empty()) {
-    const int16_t top = operators_.back();
+    const int16_t top = operators_.back().code;
     const int32_t q = OperatorPrecedence(top);
     // A unary minus below a power waits, so -2^2 is -(2^2).
     if (q < p || q == kBarrier || (top == kOpUnaryMinus && code == '^')) break;
     PopOperator();
   }
-  operators_.push_back(code);
+  PushRaw(code);
 }
 
 void Parser::PopOperator() {
   if (operators_.empty()) return;
-  const int16_t top = operators_.back();
+  const auto [top, position] = operators_.back();
   operators_.pop_back();
   if (top <= 255) {
-    Emit(OperatorToken, top, 1);
+    Emit(OperatorToken, top, 1, position);
     return;
   }
   int32_t count;
@@ -112,7 +110,7 @@ void Parser::PopOperator() {
   } else {
     count = DefaultArgCount(top - kFunctionCodeBase);
   }
-  Emit(FunctionToken, top, count);
+  Emit(FunctionToken, top, count, position);
 }
 
 void Parser::InsertTimes() {
@@ -137,7 +135,7 @@ int32_t Parser::CloseGroup() {
   lastOperator_ = ')';
   while (true) {
     if (operators_.empty()) return kParseUnbalanced;
-    const int16_t top = operators_.back();
+    const int16_t top = operators_.back().code;
     if (top == '(') break;
     // A ')' or '}' may not close across an open '['.
     if (top == '[') return kParseUnbalanced;
@@ -187,7 +185,7 @@ bool Parser::ScanNumber(char16_t c) {
 bool Parser::ScanName() {
   if (CurrentIsValue() || CurrentIsPlaceholder()) InsertTimes();
   int32_t end = index_ + 1;
-  while (end < length_ && (IsLetter(text_[end]) || IsDigit(text_[end]))) ++end;
+  while (end < length_ && IsNameUnit(text_[end])) ++end;
   const std::u16string_view name(text_ + index_, static_cast<size_t>(end - index_));
   const char16_t next = end < length_ ? text_[end] : 0;
   const int32_t id = LookupBuiltin(name);
@@ -218,6 +216,7 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
   SetCurrent(NoToken, 0);
   afterOperand_ = false;
   errorCode_ = -1;
+  errorPosition_ = -1;
   openCount_ = 0;
   openIndexCount_ = 0;
   operandCount_ = 0;
@@ -272,7 +271,7 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         const int32_t count = argCounts_.back();
         argCounts_.pop_back();
         SetCurrent(OperatorToken, kOpListEnd);
-        Emit(OperatorToken, kOpListEnd, count);
+        Emit(OperatorToken, kOpListEnd, count, index_);
         afterOperand_ = true;
         if (next == '{') InsertTimes();
         break;
@@ -283,8 +282,8 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         while (true) {
           // A ',' belongs to the innermost '(' or '{'; one inside an index
           // with no group of its own is misplaced.
-          if (operators_.empty() || operators_.back() == '[') return Fail(kParseMalformed);
-          if (operators_.back() == '(') break;
+          if (operators_.empty() || TopIs('[')) return Fail(kParseMalformed);
+          if (TopIs('(')) break;
           PopOperator();
         }
         SetCurrent(OperatorToken, kOpComma);
@@ -366,7 +365,7 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         if (CurrentIsValue() || previous == ')' || previous == '}') InsertTimes();
         SetCurrent(OperatorToken, kOpPlaceholder);
         ++operandCount_;
-        Emit(OperatorToken, kOpPlaceholder, 1);
+        Emit(OperatorToken, kOpPlaceholder, 1, index_);
         afterOperand_ = true;
         break;
 
@@ -387,8 +386,8 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         lastOperator_ = ']';
         while (true) {
           // A ']' may not close across an open '(' or '{'.
-          if (operators_.empty() || operators_.back() == '(') return Fail(kParseUnbalanced);
-          if (operators_.back() == '[') break;
+          if (operators_.empty() || TopIs('(')) return Fail(kParseUnbalanced);
+          if (TopIs('[')) break;
           PopOperator();
         }
         operators_.pop_back();
@@ -398,7 +397,7 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
         break;
 
       default:
-        if (IsLetter(c)) {
+        if (IsNameLetter(c)) {
           if (!ScanName()) return false;
         } else if (IsDigit(c) || c == '.' || c == kPiSign || c == kESign) {
           if (!ScanNumber(c)) return false;

@@ -19,7 +19,17 @@
 #include <string>
 #include <vector>
 
+#include "text/signs.h"
+
 namespace abacine {
+
+// Units that start a name: letters, '_' and the letters of the upper half
+// but the pi sign; digits may continue one.
+constexpr bool IsNameLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' ||
+         (c >= u'\u00DE' && c <= u'\u00FF' && c != kPiSign);
+}
+constexpr bool IsNameUnit(char16_t c) { return IsNameLetter(c) || (c >= u'0' && c <= u'9'); }
 
 enum TokenKind : uint8_t {
   NoToken = 0,        // nothing recognised yet
@@ -59,6 +69,7 @@ struct Token {
   TokenKind kind = NoToken;
   int32_t argCount = 0;  // function: arguments written; list end: elements
   int16_t code = 0;      // operator or function code; unused for numbers and names
+  int32_t position = 0;  // index in the text of the unit it came from (a call: its name)
   std::u16string text;   // literal text of a number or name, else empty
 };
 
@@ -78,9 +89,14 @@ class Parser {
   // The code of the last failure, -1 if none.
   int32_t ErrorCode() const { return errorCode_; }
 
+  // Where the last failure was found: the index of the text unit being read,
+  // the text's length for a failure found at its end, or -1 when no place is
+  // to blame (an empty or too long text) or nothing failed.
+  int32_t ErrorPosition() const { return errorPosition_; }
+
  private:
   bool Fail(int32_t code);
-  void Emit(TokenKind kind, int16_t code, int32_t argCount);
+  void Emit(TokenKind kind, int16_t code, int32_t argCount, int32_t position);
   void EmitText(TokenKind kind, const char16_t* text, size_t length);
   void SetCurrent(TokenKind kind, int16_t code, char16_t lead = 0);
   void PushOperator(int16_t code);
@@ -95,8 +111,14 @@ class Parser {
   bool CurrentIsValue() const { return currentKind_ == NumberToken || currentKind_ == NameToken; }
   bool ScanNumber(char16_t c);
   bool ScanName();
+  bool TopIs(int16_t code) const { return !operators_.empty() && operators_.back().code == code; }
 
-  std::pmr::vector<int16_t> operators_;
+  // An operator waiting on the stack and the text index it came from.
+  struct Pending {
+    int16_t code;
+    int32_t position;
+  };
+  std::pmr::vector<Pending> operators_;
   std::pmr::vector<int32_t> argCounts_;
   TokenList* output_ = nullptr;
   const char16_t* text_ = nullptr;
@@ -112,6 +134,7 @@ class Parser {
   int32_t length_ = 0;
   int32_t index_ = 0;
   int32_t errorCode_ = -1;
+  int32_t errorPosition_ = -1;
   int32_t openCount_ = 0;
   int32_t openIndexCount_ = 0;
   int32_t operandCount_ = 0;

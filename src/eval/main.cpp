@@ -1,7 +1,8 @@
 // abacine-eval: the calculator's engine and answer formatting on the command
-// line. Each argument, or each line of standard input when there are none,
-// is one input line; the output is one line per input: the text the answer
-// display would show, or an empty line when there is no answer.
+// line. Each argument, or each line of standard input when there are none
+// (or where an argument is "-"), is one input line; the output is one line
+// per input: the text the answer display would show, or an empty line when
+// there is no answer, with the reason on standard error.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -12,8 +13,11 @@
 
 #include "engine/angle_mode.h"
 #include "engine/interpreter.h"
-#include "text/sign_text.h"
+#include "eval/builtin_help.h"
+#include "eval/failure_text.h"
+#include "eval/input_forms.h"
 #include "numeric/format.h"
+#include "text/sign_text.h"
 #include "text/wstring.h"
 
 #ifndef ABACINE_VERSION
@@ -29,11 +33,14 @@ constexpr int kExitUsage = 2;
 constexpr const char* kHelp = R"HELP(Usage: abacine-eval [OPTION]... [EXPRESSION]...
 Evaluate calculator expressions as the Abacine answer display shows them.
 
-Each EXPRESSION argument is one input line. With no EXPRESSION, each line of
-standard input is one (a trailing carriage return is ignored). For every input
-line one output line is printed: the answer text (up to ten digits, exponent
-form outside 1e-9..1e9, or a fraction with options), or an empty line when the
-input has no answer; then standard error says "no answer (code N)".
+Each EXPRESSION argument is one input line; "-" stands for the lines of
+standard input. With no EXPRESSION, each line of standard input is one (a
+trailing carriage return is ignored). For every input line one output line is
+printed: the answer text (up to ten digits, exponent form outside 1e-9..1e9,
+or a fraction with options), or an empty line when the input has no answer;
+then standard error says why, where, and the failure code:
+  no answer: unknown name 'log' at 1 (did you mean log10?) (code 4)
+Positions count characters of the line as typed, from 1.
 
 Options:
   --angle rad|deg|grad  angle unit of the trigonometric functions (default rad);
@@ -41,7 +48,9 @@ Options:
   --fractions           show answers as fractions with numerator and
                         denominator below 100 where one fits (5/4, not 1.25)
   --exact               print the value itself with 17 significant digits
-                        instead of the answer text
+                        instead of the answer text; with --fractions, print
+                        the answer text, a tab, then the 17-digit value
+  --list                list the functions, operators and constants
   -h, --help            show this help and exit
   --version             show the version and exit
   --                    end of options: every later argument is an expression
@@ -53,6 +62,9 @@ Calculator signs, readable in input and output (UTF-8):
   ∫  integral sign             □  placeholder  ′  prime sign
   ×  and ÷ are read as * and /. The raw units U+0080..U+00FF are accepted
   too. Answers print the exponent sign as ᴇ, e.g. 1.000000001ᴇ9.
+Typed forms: 1e5 and 2.5E-3 read as 1ᴇ5 and 2.5ᴇ-3 (a number, e or E, then
+digits with an optional sign); − (U+2212) reads as '-'; a tab as a blank.
+The letter e alone is a name, not Euler's number; pi is π.
 
 Failure codes:
   1  operands and operators do not add up      3  ']' with no open '['
@@ -62,7 +74,8 @@ Failure codes:
   6  a function name not followed by '('       16 empty input
   18 the value is infinite or not a number (1/0, ln(0), sqrt(-1))
   19 no numeric meaning: lists, '=', symbolic functions, primes, indexes,
-     a wrong number of arguments, GCD/LCM of non-whole numbers
+     a wrong number of arguments, GCD/LCM of non-whole numbers, a negative
+     count in nPr or nCr
 
 Exit status: 0 when every input has an answer, 1 when some input has none
 (or is not valid UTF-8), 2 for a usage error.
@@ -73,6 +86,12 @@ struct Options {
   bool fractions = false;
   bool exact = false;
 };
+
+std::string ExactText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+  return std::string(buffer, static_cast<size_t>(result.ptr - buffer));
+}
 
 bool ParseAngle(std::string_view value, int32_t& angle) {
   if (value == "rad") {
@@ -99,26 +118,38 @@ bool EvaluateLine(std::string_view line, const Options& options) {
   size_t badOffset = 0;
   if (!abacine::Utf8ToCalcText(line, text, badOffset)) {
     std::cout << '\n' << std::flush;  // keep the lines of both streams in order
-    std::cerr << "no answer (invalid UTF-8 at byte " << badOffset << ")\n";
+    std::cerr << "no answer: invalid UTF-8 at byte " << badOffset + 1 << "\n";
     return false;
   }
+  abacine::ApplyTerminalForms(text);
   double value = 0;
-  int32_t error = 0;
-  if (!abacine::Evaluate(text.c_str(), value, error)) {
+  abacine::EvalFailure failure;
+  if (!abacine::Evaluate(text.c_str(), value, failure)) {
     std::cout << '\n' << std::flush;
-    std::cerr << "no answer (code " << error << ")\n";
+    std::cerr << "no answer: " << abacine::DescribeFailure(text, failure, abacine::SourceColumns(line, text)) << "\n";
     return false;
   }
-  if (options.exact) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-    std::cout << std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)) << '\n';
-  } else {
-    abacine::WString answer;
-    abacine::FormatValue(answer, value, 10, abacine::Auto, options.fractions);
-    std::cout << abacine::CalcTextToUtf8(answer.View()) << '\n';
+  if (options.exact && !options.fractions) {
+    std::cout << ExactText(value) << '\n';
+    return true;
   }
+  abacine::WString answer;
+  abacine::FormatValue(answer, value, 10, abacine::Auto, options.fractions);
+  std::cout << abacine::CalcTextToUtf8(answer.View());
+  if (options.exact) std::cout << '\t' << ExactText(value);
+  std::cout << '\n';
   return true;
+}
+
+// Every line of standard input; a second "-" finds it at its end.
+bool EvaluateStandardInput(const Options& options) {
+  bool allAnswered = true;
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    allAnswered = EvaluateLine(line, options) && allAnswered;
+  }
+  return allAnswered;
 }
 
 }  // namespace
@@ -137,6 +168,9 @@ int main(int argc, char** argv) {
       optionsEnded = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kHelp;
+      return kExitAnswered;
+    } else if (arg == "--list") {
+      std::cout << abacine::BuiltinListText();
       return kExitAnswered;
     } else if (arg == "--version") {
       std::cout << "abacine-eval " ABACINE_VERSION "\n";
@@ -163,14 +197,11 @@ int main(int argc, char** argv) {
 
   abacine::SetAngleMode(options.angle);
   bool allAnswered = true;
-  if (!expressions.empty()) {
-    for (std::string_view expression : expressions) allAnswered = EvaluateLine(expression, options) && allAnswered;
-  } else {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      allAnswered = EvaluateLine(line, options) && allAnswered;
-    }
+  if (expressions.empty()) expressions.push_back("-");
+  for (std::string_view expression : expressions) {
+    // "-" alone has no answer as an expression, so it can name standard input.
+    const bool answered = expression == "-" ? EvaluateStandardInput(options) : EvaluateLine(expression, options);
+    allAnswered = answered && allAnswered;
   }
   std::cout.flush();
   return allAnswered ? kExitAnswered : kExitNoAnswer;

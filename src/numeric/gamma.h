@@ -16,18 +16,21 @@ double LogGamma(double x);
 // ln Gamma at large arguments can be formed without cancellation.
 double LogGammaStirlingTerm(double y);
 
-// Gamma(x). Non-positive whole numbers give -infinity.
+// Gamma(x). Whole x from 1 to 171 give (x - 1)! rounded once (exact up to
+// 22!); non-positive whole numbers give -infinity.
 double Gamma(double x);
 
 // Gamma(x + 1): the postfix '!'.
 double Factorial(double x);
 
-// "nPr": n (n-1) ... (n-r+1). r <= 0 gives 1; a fractional r counts factors
-// up to the first whole w >= r - 1.
+// "nPr": n (n-1) ... (n-r+1); exact for whole n and r while below 2^53 and
+// rounded once beyond. r = 0 gives 1, n < r gives 0 and a negative r NaN; a
+// fractional r counts factors up to the first whole w >= r - 1.
 double Permutations(double n, double r);
 
-// "nCr": n! / (r! (n-r)!) by a product over the smaller of r and n-r.
-// r = 0 gives 1; n < r and r < 0 give 0.
+// "nCr": n! / (r! (n-r)!); exact for whole n and r while below 2^53 and
+// rounded once beyond, else a product over the smaller of r and n-r. r = 0
+// gives 1, n < r gives 0 and a negative r NaN.
 double Combinations(double n, double r);
 
 // "wavelet": 1 on [0, 0.5], -1 on (0.5, 1], 0 elsewhere (NaN included).

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,28 +23,103 @@ using test::UlpDistance;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Angle modes other than degrees and grads convert nothing.
+// Angle modes other than degrees and grads convert nothing. Degrees and
+// grads are reduced exactly, so the special angles are exact and the poles of
+// tan (and so of sec, csc and cot) have no answer.
 TEST(BuiltinsTest, TrigonometryInEachAngleMode) {
   CheckEval({
-      {u"sin(30)", 0.49999999999999994, 0, Degrees},  {u"sin(30)", -0.9880316240928618, 0, Radians},
-      {u"sin(30)", -0.9880316240928618, 0, 7},        {u"asin(1)", 90, 0, Degrees},
-      {u"asin(1)", 100, 0, Grads},                    {u"asin(1)", 1.5707963267948966, 0, -1},
-      {u"cos(60)", 0.5000000000000001, 0, Degrees},   {u"tan(45)", 0.9999999999999999, 0, Degrees},
-      {u"tan(50)", 1.0000000000000002, 0, Grads},     {u"csc(30)", 2.0000000000000004, 0, Degrees},
-      {u"sec(60)", 1.9999999999999996, 0, Degrees},   {u"cot(45)", 1.0000000000000002, 0, Degrees},
-      {u"acos(0.5)", 60.00000000000001, 0, Degrees},  {u"atan(1)", 50, 0, Grads},
-      {u"csc(0)", 0, kEvalNotFinite},
+      {u"sin(30)", 0.5, 0, Degrees},                   {u"sin(30)", -0.9880316240928618, 0, Radians},
+      {u"sin(30)", -0.9880316240928618, 0, 7},         {u"asin(1)", 90, 0, Degrees},
+      {u"asin(1)", 100, 0, Grads},                     {u"asin(1)", 1.5707963267948966, 0, -1},
+      {u"cos(60)", 0.5, 0, Degrees},                   {u"tan(45)", 1, 0, Degrees},
+      {u"tan(50)", 1, 0, Grads},                       {u"csc(30)", 2, 0, Degrees},
+      {u"sec(60)", 2, 0, Degrees},                     {u"cot(45)", 1, 0, Degrees},
+      {u"sin(180)", 0, 0, Degrees},                    {u"cos(90)", 0, 0, Degrees},
+      {u"cos(-270)", 0, 0, Degrees},                   {u"sin(-150)", -0.5, 0, Degrees},
+      {u"floor(2sin(30))", 1, 0, Degrees},             {u"sin(360000000)", 0, 0, Degrees},
+      {u"sin(200)", 0, 0, Grads},                      {u"cos(-300)", 0, 0, Grads},
+      {u"cot(90)", 0, 0, Degrees},                     {u"cot(100)", 0, 0, Grads},
+      {u"tan(90)", 0, kEvalNotFinite, Degrees},        {u"tan(-270)", 0, kEvalNotFinite, Degrees},
+      {u"tan(100)", 0, kEvalNotFinite, Grads},         {u"sec(90)", 0, kEvalNotFinite, Degrees},
+      {u"csc(180)", 0, kEvalNotFinite, Degrees},       {u"cot(0)", 0, kEvalNotFinite, Degrees},
+      {u"sec(300)", 0, kEvalNotFinite, Grads},         {u"csc(0)", 0, kEvalNotFinite},
+      {u"acos(0.5)", 60.00000000000001, 0, Degrees},   {u"atan(1)", 50, 0, Grads},
       // atan2(x, y) is the angle of the point (x, y).
       {u"atan2(0,1)", 90, 0, Degrees},    {u"atan2(1,0)", 0, 0, Degrees},  {u"atan2(1,1)", 45, 0, Degrees},
       {u"atan2(-1,0)", 180, 0, Degrees},
-      // The inverse cofunctions give principal values.
+      // The inverse cofunctions give principal values; acot does not cancel
+      // for large arguments (pi/2 - atan(x) gave 1.0000000827e-10 and 0).
       {u"acot(1)", 45, 0, Degrees},                  {u"acot(0)", 90, 0, Degrees},
       {u"acot(-1)", 135, 0, Degrees},                {u"acot(1)", 0.7853981633974483, 0},
+      {u"acot(10000000000)", 1e-10, 0},              {u"acot(10000000000000000)", 1e-16, 0},
+      {u"acot(-10000000000)", 3.141592653489793, 0}, {u"acot(-0)", 1.5707963267948966, 0},
       {u"asec(2)", 1.0471975511965979, 0},           {u"asec(-2)", 2.0943951023931957, 0},
       {u"acsc(2)", 30.000000000000004, 0, Degrees},  {u"acsc(-2)", -0.5235987755982989, 0},
       {u"asec(0.5)", 0, kEvalNotFinite},             {u"acsc(0)", 0, kEvalNotFinite},
       {u"acsc(0.5)", 0, kEvalNotFinite},
   });
+  // Away from the special angles, within two units in the last place of the
+  // correctly rounded value (mpmath): sin(1e20 degrees) is sin(280 degrees).
+  CheckEval({
+      {u"sin(100000000000000000000)", -0.98480775301220805937, 0, Degrees},
+      {u"sin(1.5)", 0.026176948307873153, 0, Degrees},
+      {u"cos(15)", 0.96592582628906828675, 0, Degrees},
+      {u"tan(60)", 1.7320508075688772935, 0, Degrees},
+      {u"sin(50)", 0.7071067811865475244, 0, Grads},
+  }, 2);
+}
+
+// Every multiple of 15 degrees from -720 to 720 and of 25 grads from -800
+// to 800, and angles near and far from them, against mpmath
+// (tests/data/numeric_trig_special.txt): 0, 1/2 and 1 exactly (and +0, not
+// -0), other values within two units in the last place (three for tan), and
+// the poles of tan as +infinity, where cot is 0 and sec has no answer, as
+// csc and cot have none where sin is 0.
+TEST(BuiltinsTest, TrigonometryAtSpecialAnglesAgainstReference) {
+  std::ifstream in(std::string(ABACINE_TEST_DATA_DIR) + "/numeric_trig_special.txt");
+  ASSERT_TRUE(in.good());
+  std::string line;
+  int rows = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string unit;
+    std::string text[4];
+    ASSERT_TRUE(fields >> unit >> text[0] >> text[1] >> text[2] >> text[3]) << line;
+    SCOPED_TRACE(line);
+    SetAngleMode(unit == "deg" ? Degrees : Grads);
+    const double angle = std::strtod(text[0].c_str(), nullptr);
+    const int32_t ids[3] = {kIdSin, kIdCos, kIdTan};
+    for (int i = 0; i < 3; ++i) {
+      const double want = std::strtod(text[i + 1].c_str(), nullptr);
+      double got = 0;
+      ASSERT_TRUE(ComputeBuiltin(ids[i], &angle, 1, got));
+      const bool exact = want == 0 || std::fabs(want) == 0.5 || std::fabs(want) == 1 || std::isinf(want);
+      if (exact) {
+        EXPECT_EQ(got, want) << test::NameOfId(ids[i]);
+        EXPECT_FALSE(got == 0 && std::signbit(got)) << test::NameOfId(ids[i]) << " gives -0";
+      } else {
+        EXPECT_LE(UlpDistance(got, want), i == 2 ? 3 : 2) << test::NameOfId(ids[i]) << " " << got;
+      }
+    }
+    double cot = 0;
+    double sec = 0;
+    double csc = 0;
+    ASSERT_TRUE(ComputeBuiltin(kIdCot, &angle, 1, cot));
+    ASSERT_TRUE(ComputeBuiltin(kIdSec, &angle, 1, sec));
+    ASSERT_TRUE(ComputeBuiltin(kIdCsc, &angle, 1, csc));
+    if (text[3] == "inf") {
+      EXPECT_EQ(cot, 0.0);
+      EXPECT_FALSE(std::isfinite(sec));
+    }
+    if (text[1] == "0.0") {  // the poles of csc and cot
+      EXPECT_FALSE(std::isfinite(csc));
+      EXPECT_FALSE(std::isfinite(cot));
+    }
+    ++rows;
+  }
+  SetAngleMode(Radians);
+  EXPECT_EQ(rows, 97 + 65 + 2 * 17);
 }
 
 TEST(BuiltinsTest, PartsRoundingLogarithmsAndOthers) {

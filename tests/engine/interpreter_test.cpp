@@ -31,10 +31,22 @@ TEST(InterpreterTest, Values) {
   });
 }
 
-// '!' is Gamma(x + 1) through pow(e, ln Gamma): whole factorials come out
-// within a few units in the last place, which the answer's ten digits hide.
+// '!' of a whole number is exact, so what rounds or compares it sees the
+// integer: floor(3!) is 6, not 5, and 3!-6 is 0, not -8.9e-16.
 TEST(InterpreterTest, Factorials) {
-  CheckEval({{u"5!", 120, 0}, {u"0!", 1, 0}, {u"3!-1", 5, 0}, {u"(2!)-1", 1, 0}, {u"-3!", -6, 0}}, 16);
+  CheckEval({
+      {u"5!", 120, 0},           {u"0!", 1, 0},              {u"3!-1", 5, 0},
+      {u"(2!)-1", 1, 0},         {u"-3!", -6, 0},            {u"3!-6", 0, 0},
+      {u"floor(3!)", 6, 0},      {u"floor(7!)", 5040, 0},    {u"ceiling(5!)", 120, 0},
+      {u"GCD(3!,4)", 2, 0},      {u"LCM(4!,10)", 120, 0},    {u"22!", 1124000727777607680000.0, 0},
+      {u"170!", 7.257415615307998967e306, 0},                {u"171!", 0, kEvalNotFinite},
+      {u"nCr(52,5)", 2598960, 0}, {u"nCr(60,30)", 118264581564861424.0, 0},
+      {u"nPr(20,10)", 670442572800, 0},                      {u"nPr(5,0)", 1, 0},
+      // A negative count has no meaning, like other meaningless arguments.
+      {u"nPr(5,-1)", 0, kEvalNoMeaning},  {u"nCr(5,-1)", 0, kEvalNoMeaning},
+      {u"nPr(5,-0.5)", 0, kEvalNoMeaning}, {u"nCr(-3,-5)", 0, kEvalNoMeaning},
+      {u"nCr(5.5,2)", 12.375, 0},         {u"nPr(-3,2)", 0, 0},
+  });
 }
 
 // The exact scale factors; grads read back with one unit in the last place
@@ -93,6 +105,36 @@ TEST(InterpreterTest, FailureCodes) {
   int32_t error = 0;
   EXPECT_FALSE(Evaluate(nullptr, result, error));
   EXPECT_EQ(error, 16);
+}
+
+// Where each stage's failure is to blame: the parser's place, the name the
+// compiler rejects, the call, variable, sign or operator the run stops at;
+// none for an empty text, a value that is not finite (which it reports) or
+// several values left.
+TEST(InterpreterTest, FailuresSayWhere) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::tuple<const char16_t*, int32_t, int32_t> rows[] = {
+      {u"", 16, -1},                {u"2+", 1, 2},               {u"(1+2))", 5, 5},
+      {u"2+$", 4, 2},               {u"2*log(3)", 4, 2},         {u"1+x", 4, 2},
+      {u"2+\u00DD", 4, 2},           {u"nCr(5,-1)", 19, 0},       {u"2+GCD(1.5,2)", 19, 2},
+      {u"2=3", 19, 1},              {u"{1,2}", 19, 4},           {u"(1,2)", 19, -1},
+      {u"2'", 19, 1},               {u"pi[1]", 19, 4},           {u"1/0", 18, -1},
+      {u"2+3", 0, -1},
+  };
+  for (const auto& [text, code, position] : rows) {
+    SCOPED_TRACE(test::Narrow(text));
+    double result = 0;
+    EvalFailure failure;
+    EXPECT_EQ(Evaluate(text, result, failure), code == 0);
+    EXPECT_EQ(failure.code, code);
+    EXPECT_EQ(failure.position, position);
+  }
+  double result = 0;
+  EvalFailure failure;
+  EXPECT_FALSE(Evaluate(u"1/0", result, failure));
+  EXPECT_EQ(failure.value, kInf);
+  EXPECT_FALSE(Evaluate(u"0/0", result, failure));
+  EXPECT_TRUE(std::isnan(failure.value));
 }
 
 // A call or operator that finds too few values reads nothing below the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine_support.h"
@@ -126,6 +127,31 @@ TEST(ParserTest, FailureCodes) {
 
 // Units outside the input alphabet are rejected rather than read as a
 // number: "2*$" must not come out as 2*0.
+// Every token knows the text index it came from (a call: its name; an
+// operator: its sign), and a failure the unit being read, or the length for
+// one found at the end.
+TEST(ParserTest, TokensAndFailuresKnowTheirPlace) {
+  Parser parser;
+  TokenList tokens;
+  ASSERT_TRUE(parser.Parse(u"12+sin(3)*x!", tokens));
+  std::string places;
+  for (const Token& token : tokens) places += std::to_string(token.position) + " ";
+  EXPECT_EQ(RenderTokens(tokens), "12 3 sin/1 x ! * +");
+  EXPECT_EQ(places, "0 7 3 10 11 9 2 ");
+  EXPECT_EQ(parser.ErrorPosition(), -1);
+  const std::tuple<const char16_t*, int32_t, int32_t> rows[] = {
+      {u"", kParseEmpty, -1},       {u"2+", kParseOperandCount, 2},  {u"(1+2))", kParseUnbalanced, 5},
+      {u"x[1]]", kParseNoOpenIndex, 4}, {u"1+1.2.3", kParseMalformed, 2}, {u"  sin 30", kParseBareBuiltin, 2},
+      {u"1,2", kParseMalformed, 1}, {u"2+\u221A", kParseMalformed, 2},
+  };
+  for (const auto& [text, code, position] : rows) {
+    SCOPED_TRACE(test::Narrow(text));
+    EXPECT_FALSE(parser.Parse(text, tokens));
+    EXPECT_EQ(parser.ErrorCode(), code);
+    EXPECT_EQ(parser.ErrorPosition(), position);
+  }
+}
+
 TEST(ParserTest, UnitsOutsideTheAlphabetFail) {
   for (char16_t c : std::u16string(u"@#$%&?;:\"<>\\`|~\t\n\r")) {
     const std::u16string unit(1, c);

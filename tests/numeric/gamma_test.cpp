@@ -19,14 +19,18 @@ using test::kNaN;
 
 TEST(GammaTest, EdgeCases) {
   CheckAll({
-      // 5! is pow(e, ln Gamma(6)): 120 at ten digits; (-0.5)! is sqrt(pi).
-      {CALL(Factorial(5)), 120, 0, 1e-14},                    {CALL(Factorial(0)), 1},
-      {CALL(Factorial(1)), 1},                                {CALL(Factorial(3)), 6, 0, 1e-15},
-      {CALL(Factorial(10)), 3628800, 0, 1e-14},
+      // Whole factorials are exact (no 5.9999999999999991 for 3!); (-0.5)! is sqrt(pi).
+      {CALL(Factorial(5)), 120},                              {CALL(Factorial(0)), 1},
+      {CALL(Factorial(1)), 1},                                {CALL(Factorial(3)), 6},
+      {CALL(Factorial(10)), 3628800},                         {CALL(Gamma(23)), 1124000727777607680000.0},
+      // Just off a whole number the method is pow(e, ln Gamma) again.
+      {CALL(Factorial(3 + 1e-12)), 6.0000000000075367, 0, 1e-14},
+      {CALL(Gamma(171)), 7.257415615307998967e306},           {CALL(Gamma(172)), kInf},
       {CALL(Factorial(0.5)), 0.886226925452758, 0, 1e-15},    {CALL(Factorial(-1)), -kInf},
       {CALL(Factorial(-0.5)), 1.7724538509055159, 0, 1e-15},  {CALL(Factorial(-2)), -kInf},
-      // pow(e, y) with y near 706, then beyond the largest double.
-      {CALL(Factorial(170)), 7.2574156153079989674e306, 0, 1e-13}, {CALL(Factorial(171)), kInf},
+      // The largest finite factorial, then beyond the largest double.
+      {CALL(Factorial(170)), 7.257415615307998967e306},       {CALL(Factorial(171)), kInf},
+      {CALL(Factorial(170.5)), 9.483367566824799e307, 0, 1e-13},
       {CALL(Gamma(-0.5)), -3.5449077018110320546, 0, 1e-14},  {CALL(Gamma(-4.2)), -0.16406105047761405333, 0, 1e-13},
       // Whole numbers inside the 32-bit range, and beyond it, where the
       // 10000-step limit ends the search.
@@ -51,22 +55,27 @@ TEST(GammaTest, EdgeCases) {
 TEST(GammaTest, PermutationsCombinationsAndWavelets) {
   CheckAll({
       // nPr(n, 0) is the empty product, not n; a fractional r counts factors
-      // up to the first whole w >= r - 1 (0 for 0.5, 2 for 2.5).
+      // up to the first whole w >= r - 1 (0 for 0.5, 2 for 2.5); a negative
+      // count has no value.
       {CALL(Permutations(5, 2)), 20},    {CALL(Permutations(5, 0)), 1},    {CALL(Permutations(2, 5)), 0},
-      {CALL(Permutations(5, 5)), 120},   {CALL(Permutations(5, 1)), 5},    {CALL(Permutations(5, -1)), 1},
+      {CALL(Permutations(5, 5)), 120},   {CALL(Permutations(5, 1)), 5},    {CALL(Permutations(5, -1)), kNaN},
+      {CALL(Permutations(5, -0.5)), kNaN}, {CALL(Permutations(-5, -7)), kNaN}, {CALL(Permutations(-5, 2)), 0},
       {CALL(Permutations(5, 0.5)), 5},   {CALL(Permutations(5, 2.5)), 60}, {CALL(Permutations(10, 3)), 720},
-      {CALL(Permutations(170, 170)), 7.2574156153079989674e306, 0, 1e-13},
+      {CALL(Permutations(5.5, 2)), 24.75}, {CALL(Permutations(20, 10)), 670442572800},
+      {CALL(Permutations(170, 170)), 7.257415615307998967e306},
       // A loop of 1e299 steps is cut short by the overflow.
       {CALL(Permutations(200, 200)), kInf}, {CALL(Permutations(1e300, 1e299)), kInf},
       {CALL(Permutations(kInf, 5)), kInf},
-      // nCr(n, 0) is 1, not n / 0.
+      // nCr(n, 0) is 1, not n / 0; a negative count has no value.
       {CALL(Combinations(5, 2)), 10},    {CALL(Combinations(5, 5)), 1},    {CALL(Combinations(5, 0)), 1},
-      {CALL(Combinations(2, 5)), 0},     {CALL(Combinations(5, -1)), 0},   {CALL(Combinations(10, 3)), 120},
+      {CALL(Combinations(2, 5)), 0},     {CALL(Combinations(5, -1)), kNaN}, {CALL(Combinations(10, 3)), 120},
       {CALL(Combinations(10, 7)), 120},  {CALL(Combinations(52, 5)), 2598960},
-      {CALL(Combinations(60, 30)), 118264581564861424.0, 0, 1e-15},
-      // The numerator alone overflows; the quotient does not.
-      {CALL(Combinations(400, 200)), 1.0295250013541443297e119, 0, 1e-13},
+      {CALL(Combinations(60, 30)), 118264581564861424.0},   {CALL(Combinations(5.5, 2)), 12.375},
+      // The numerator alone overflows; the quotient does not (rounded once).
+      {CALL(Combinations(400, 200)), 1.0295250013541443297e119},
+      {CALL(Combinations(400.5, 200)), 1.4546072909285629e119, 0, 1e-13},
       {CALL(Combinations(1100, 550)), kInf}, {CALL(Combinations(1e300, 5e299)), kInf},
+      {CALL(Combinations(1100.5, 550)), kInf},
       {CALL(HaarWavelet(0)), 1},         {CALL(HaarWavelet(0.5)), 1},      {CALL(HaarWavelet(0.75)), -1},
       {CALL(HaarWavelet(1)), -1},        {CALL(HaarWavelet(1.5)), 0},      {CALL(HaarWavelet(-0.1)), 0},
       {CALL(HaarWavelet(kNaN)), 0},
@@ -79,10 +88,12 @@ TEST(GammaTest, PermutationsCombinationsAndWavelets) {
 }
 
 TEST(GammaTest, Identities) {
+  // Products of doubles are exact up to 22!, so the table must match them.
   double factorial = 1;
-  for (int n = 1; n <= 20; ++n) {
+  for (int n = 1; n <= 23; ++n) {
     SCOPED_TRACE(n);
-    EXPECT_NEAR(Gamma(n), factorial, 4e-15 * n * factorial);
+    EXPECT_EQ(Gamma(n), factorial);
+    EXPECT_EQ(Permutations(n - 1, n - 1), factorial);
     factorial *= n;
   }
   // ln Gamma(x + 1) = ln Gamma(x) + ln x, with x and x + 1 in different

@@ -1,10 +1,12 @@
-// LogGamma, Erf, StudentTDist, FDist and GammaP against high-precision
-// reference values (tests/data/numeric_*.txt, written by
-// tools/tables/gen_numeric_tables.py with mpmath). Each test prints the
-// largest error it met.
+// LogGamma, Erf, StudentTDist, FDist, the incomplete gamma functions,
+// InverseNormal and the exact factorials, nPr and nCr against high-precision
+// or exact reference values (tests/data/numeric_*.txt, written by
+// tools/tables/gen_numeric_tables.py with mpmath and exact integers). Each
+// test prints the largest error it met.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,16 +117,74 @@ TEST(ReferenceTest, FDistFiniteSumsAndIncompleteBeta) {
       [&](const Row& r) { return kTolerance[kind(r)]; }, [&](const Row& r) { return std::string(kName[kind(r)]); });
 }
 
-// The method forms a ln x - x - ln Gamma(a) from terms of up to 10^4 near
-// a = 1000, and their rounding is what it can keep.
-TEST(ReferenceTest, GammaPAlgorithmAs239) {
+// P and Q each within 1e-13 relative wherever the reference is above 1e-300
+// (below it, within 1e-300 absolute: the data write values below 1e-307 as
+// 0), for a from 0.01 to 1e6, on both sides of the seams at a = 20 and
+// |eta| = 1; and they add up to 1.
+TEST(ReferenceTest, IncompleteGammaWithinOneEMinus13Relative) {
+  const auto rows = LoadRows("numeric_incomplete_gamma.txt", 4, 600);
+  EXPECT_GT(std::count_if(rows.begin(), rows.end(), [](const Row& r) { return r[0] == 1e6; }), 30);
+  const auto relative = [](double got, double want) {
+    return want > 1e-300 ? std::fabs(got - want) / want : std::fabs(got - want) / 1e-300 * 1e-13;
+  };
+  const auto group = [](const Row& r) { return std::string(r[0] < 20 ? "a < 20" : "a >= 20"); };
   CheckRows(
-      "GammaP", LoadRows("numeric_gammap.txt", 3, 60),
-      [](const Row& r) { return std::fabs(GammaP(r[0], r[1]) - r[2]); },
-      [](const Row& r) {
-        return 1e-15 + 4e-16 * (std::fabs(r[0] * std::log(r[1])) + r[1] + std::fabs(LogGamma(r[0])));
-      },
-      [](const Row&) { return std::string("max abs err"); });
+      "GammaP", rows, [&](const Row& r) { return relative(GammaP(r[0], r[1]), r[2]); },
+      [](const Row&) { return 1e-13; }, group);
+  CheckRows(
+      "GammaQ", rows, [&](const Row& r) { return relative(GammaQ(r[0], r[1]), r[3]); },
+      // Q from 1 - P below x = a + 1 for small a: P's absolute error only.
+      [](const Row& r) { return r[0] < 1 && r[1] < r[0] + 1 ? 1e-13 + 2e-16 / r[3] : 1e-13; }, group);
+  for (const Row& r : rows) EXPECT_NEAR(GammaP(r[0], r[1]) + GammaQ(r[0], r[1]), 1.0, 2.3e-16) << r[0] << " " << r[1];
+}
+
+// 10,000 points from 1e-300 to 1 - 1e-16, both sides of Acklam's break
+// points and of the switch from erf to erfc in the refinement.
+TEST(ReferenceTest, InverseNormalWithinOneEMinus14Relative) {
+  const auto rows = LoadRows("numeric_inverse_normal.txt", 2, 10000);
+  EXPECT_EQ(rows.size(), 10000u);
+  CheckRows(
+      "InverseNormal", rows,
+      [](const Row& r) { return r[1] == 0 ? std::fabs(InverseNormal(r[0])) : std::fabs(InverseNormal(r[0]) / r[1] - 1); },
+      [](const Row&) { return 1e-14; },
+      [](const Row& r) { return std::string(r[0] < 0.02425 || r[0] > 0.97575 ? "tails" : "middle"); });
+}
+
+// Rows "F n 0 n!", "P n r nPr(n, r)" and "C n r nCr(n, r)" with the exact
+// integers: the result must be the double nearest to them (strtod rounds to
+// nearest), which for values below 2^53 is the integer itself; "inf" from
+// 2^1024 on.
+TEST(ReferenceTest, FactorialsPermutationsCombinationsRoundedOnce) {
+  std::ifstream in(std::string(ABACINE_TEST_DATA_DIR) + "/numeric_combinatorics.txt");
+  ASSERT_TRUE(in.good());
+  std::map<char, int> counts;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    char kind = 0;
+    double n = 0;
+    double r = 0;
+    std::string exact;
+    ASSERT_TRUE(fields >> kind >> n >> r >> exact) << line;
+    SCOPED_TRACE(line);
+    const double want = std::strtod(exact.c_str(), nullptr);
+    const double got = kind == 'F' ? Factorial(n) : kind == 'P' ? Permutations(n, r) : Combinations(n, r);
+    EXPECT_EQ(got, want);
+    if (kind == 'F') {
+      EXPECT_EQ(Gamma(n + 1), want);
+    }
+    // Up to 22! every factorial is a double itself.
+    if (want < 9007199254740992.0 || (kind == 'F' && n <= 22)) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.0f", got);
+      EXPECT_EQ(text, exact);  // exact, digit for digit
+    }
+    ++counts[kind];
+  }
+  EXPECT_EQ(counts['F'], 171);
+  EXPECT_GE(counts['P'], 500);
+  EXPECT_GE(counts['C'], 500);
 }
 
 }  // namespace
