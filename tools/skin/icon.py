@@ -19,7 +19,8 @@ def draw(size):
             y = 28 * s + row * 10 * s
             face = P["clear"] if (row, col) == (2, 3) else P["face_top"]
             canvas.rounded(x, y, x + 10 * s, y + 8 * s, 2 * s, face)
-    image = canvas.finish()
+    # Full colour: the desktop shows the icon, not the handheld's display.
+    image = canvas.image.reduce(paint.SUPERSAMPLE)
     face = paint.font(paint.SANS_BOLD, round(12 * s))
     paint.draw_text_centred(image, 41 * s, 16 * s, "\u03C0", face, P["blue_ink"])
     mask = paint.Canvas(size, size, (0, 0, 0))

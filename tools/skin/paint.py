@@ -22,21 +22,29 @@ def hex_colour(value):
     return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
 
 
+def _level(v, top):
+    """The nearest of `top + 1` levels, widened back to 8 bits the way the
+    display's truncation reads it (level << 3 | level >> 2 for 5 bits)."""
+    level = (v * top + 127) // 255
+    return (level << 3 | level >> 2) if top == 31 else (level << 2 | level >> 4)
+
+
+_LEVELS5 = [_level(v, 31) for v in range(256)]
+_LEVELS6 = [_level(v, 63) for v in range(256)]
+
+
 def snap565(rgb):
-    """The 8-bit colour the display shows for rgb: each channel truncated to
-    5-6-5 and widened again, so that what the generator and the preview see
-    is what the decoders produce."""
-    r, g, b = rgb[0] >> 3, rgb[1] >> 2, rgb[2] >> 3
-    return ((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2))
+    """The nearest colour the 5-6-5 display can show, as 8-bit channels that
+    the decoders truncate to exactly that pixel. Nearest rather than
+    truncated, so light greys do not turn pink where green's sixth bit
+    rounds differently from red and blue."""
+    return (_LEVELS5[rgb[0]], _LEVELS6[rgb[1]], _LEVELS5[rgb[2]])
 
 
 def snap_image(image):
     """Snaps every pixel of an RGB image to 5-6-5."""
     r, g, b = image.split()
-    r = r.point(lambda v: ((v >> 3) << 3) | (v >> 5))
-    g = g.point(lambda v: ((v >> 2) << 2) | (v >> 6))
-    b = b.point(lambda v: ((v >> 3) << 3) | (v >> 5))
-    return Image.merge("RGB", (r, g, b))
+    return Image.merge("RGB", (r.point(_LEVELS5), g.point(_LEVELS6), b.point(_LEVELS5)))
 
 
 def mix(a, b, t):
