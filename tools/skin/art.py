@@ -38,8 +38,6 @@ def _key_frame(width, height, face, press, radius, look):
                         P["pressed_border"], P["pressed_top"])
     else:
         canvas.rounded(x0 + press, y0 + press, x1 + press, y1 + press, radius, P["shadow"])
-        canvas.rounded(x0 + press / 2, y0 + press / 2, x1 + press / 2, y1 + press / 2, radius, P["shadow_soft"])
-        canvas.rounded(x0 + press, y0 + press, x1 + press, y1 + press, radius, P["shadow"])
         _key_face(canvas, x0, y0, x1, y1, radius, NORMAL if look == "normal" else HELD)
     return canvas.finish()
 
@@ -79,27 +77,22 @@ def _header_base(c):
 
 def _padlock(canvas, x, y, w, h, colour, open_shackle, background):
     """A padlock in the box (x, y, w, h): a body in the lower half and a
-    shackle above it, lifted and turned aside when open."""
+    shackle above it, raised with one leg free when open. Both stay inside
+    the box, so the closed lock drawn over the open one hides it entirely."""
+    stroke = w * 0.14
     body_top = y + h * 0.46
     body = (x + w * 0.12, body_top, x + w * 0.88, y + h * 0.92)
-    stroke = w * 0.14
     ring_left, ring_right = x + w * 0.24, x + w * 0.76
-    lift = h * 0.14 if open_shackle else 0
-    shift = w * 0.0
-    ring_top = y + h * 0.08 - lift
-    ring = (ring_left + shift, ring_top, ring_right + shift, body_top + (ring_right - ring_left) * 0.55 - lift)
+    ring_top = y + stroke / 2 + (0 if open_shackle else h * 0.1)
+    ring = (ring_left, ring_top, ring_right, ring_top + (ring_right - ring_left))
     canvas.arc(*ring, 180, 360, stroke, colour)
-    leg_bottom = body_top + 1
     mid = (ring[1] + ring[3]) / 2
-    legs = [ring[0] + stroke / 2, ring[2] - stroke / 2]
-    for i, leg in enumerate(legs):
-        if open_shackle and i == 0:
-            # The free leg stops short of the body.
-            canvas.line([(leg, mid), (leg, mid + (body_top - mid) * 0.35)], stroke, colour)
-        else:
-            canvas.line([(leg, mid), (leg, leg_bottom)], stroke, colour)
+    for i, leg in enumerate((ring[0] + stroke / 2, ring[2] - stroke / 2)):
+        # The open lock's left leg stops short of the body.
+        end = mid + (body_top - mid) * 0.3 if open_shackle and i == 0 else body_top + 1
+        canvas.line([(leg, mid), (leg, end)], stroke, colour)
     canvas.rounded(*body, w * 0.12, colour)
-    # Keyhole in the ground colour.
+    # A keyhole in the ground colour.
     cx, cy = (body[0] + body[2]) / 2, (body[1] + body[3]) / 2
     r = w * 0.09
     canvas.ellipse(cx - r, cy - r * 1.4, cx + r, cy + r * 0.6, background)
@@ -133,12 +126,15 @@ def lock(c):
 
 
 def textbox(c):
+    """A white field across the whole width (wide screens stretch it), with
+    a shade under the header and an edge at the bottom, where the slot tabs
+    hang; below it the screen's background."""
     w, h = c.textbox
     canvas = paint.Canvas(w, h, SCREEN_BACKGROUND)
     edge = c.px(1)
-    canvas.rounded(0, 0, w, c.field_bottom, 0, P["field_edge"])
-    canvas.gradient(0, 0, w, c.field_bottom - edge, P["field_shadow"], P["field"])
-    canvas.rounded(0, c.px(2), w, c.field_bottom - edge, 0, P["field"])
+    canvas.rounded(0, 0, w, c.field_bottom - edge, 0, P["field"])
+    canvas.gradient(0, 0, w, c.px(2), P["field_shadow"], P["field"])
+    canvas.rounded(0, c.field_bottom - edge, w, c.field_bottom, 0, P["field_edge"])
     return canvas.finish()
 
 

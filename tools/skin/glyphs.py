@@ -78,14 +78,14 @@ def build_strip(chars, face, baseline, cell_height, ink, background, space=0):
         else:
             run_start = min(0, ink_left)
             run_end = max(advance - 1, ink_right, run_start + 1)
-        pieces.append((ch, coverage, ink_left, run_start, run_end))
+        pieces.append((ch, coverage, run_start, run_end))
 
-    width = sum(end - start + 1 for _, _, _, start, end in pieces)
+    width = sum(end - start + 1 for _, _, start, end in pieces)
     strip = Image.new("RGB", (width, cell_height + 1), KEY)
     draw = ImageDraw.Draw(strip)
     runs = []
     x = 0
-    for ch, coverage, ink_left, run_start, run_end in pieces:
+    for ch, coverage, run_start, run_end in pieces:
         length = run_end - run_start
         draw.line([(x, 0), (x + length - 1, 0)], fill=MARKER)
         if ch != " ":

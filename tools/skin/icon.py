@@ -1,7 +1,6 @@
 """The application icon: a blue calculator tile with an answer display and a
 grid of keys, in the skin's palette. Square, drawn at the size asked for."""
 
-from PIL import Image
 
 import paint
 from sizes import PALETTE as P

@@ -9,12 +9,9 @@ insets, in the calculator's drawing order.
 
 from PIL import Image, ImageDraw
 
-import art
 import glyphs
 from layout import Layout, keypad_labels
 from sizes import SCREEN_BACKGROUND
-
-SIGNS = {"\u00ED": "pi", "\u00DC": "e", "\u0087": "root"}
 
 
 class StripFont:
@@ -25,15 +22,14 @@ class StripFont:
         self.key = image.getpixel((image.width - 1, image.height - 1))
         self.metrics = glyphs.cut_strip(image, chars)
         self.height = image.height  # FontHeight: the strip with its marker row
-        self.mask = Image.eval(image.convert("RGB"), lambda v: v)
 
-    def _m(self, ch):
+    def metric(self, ch):
         return self.metrics.get(ch, (0, 0, 0, 0))
 
     def measure(self, text):
         width = 0
         for j, ch in enumerate(text):
-            x, w, left, right = self._m(ch)
+            _, w, left, right = self.metric(ch)
             if j > 0:
                 width += left
             if w == 0:
@@ -44,19 +40,18 @@ class StripFont:
         return width
 
     def space_width(self):
-        w = self._m(" ")[1]
+        w = self.metric(" ")[1]
         return w if w else self.height
 
     def draw(self, target, x, y, text):
         pen = 0
         for j, ch in enumerate(text):
-            gx, w, left, right = self._m(ch)
+            gx, w, left, right = self.metric(ch)
             if j > 0:
                 pen += left
             if w == 0:
                 continue
             glyph = self.image.crop((gx, 1, gx + w, self.image.height))
-            mask = Image.eval(glyph, lambda v: v).convert("RGB")
             keyed = Image.new("L", glyph.size, 0)
             keyed.putdata([0 if p == self.key else 255 for p in glyph.getdata()])
             target.paste(glyph, (x + pen, y), keyed)
@@ -65,20 +60,6 @@ class StripFont:
                 pen += 1 + right
         return pen
 
-    def cells(self, x, text):
-        """The x of each character's cell and the x after the last, as the
-        input box lays text out (advance = glyph width + gap)."""
-        out = []
-        pen = x
-        for j, ch in enumerate(text):
-            out.append(pen)
-            w = self._m(ch)[1]
-            gap = 0
-            if j != len(text) - 1:
-                gap = self.measure(text[j:j + 2]) - w - self._m(text[j + 1])[1]
-            pen += w + gap
-        out.append(pen)
-        return out
 
 
 def blit(target, image, x, y, frame=0, frames=1, insets=(0, 0, 0, 0)):
@@ -187,10 +168,7 @@ def compose(skin, width, height, layer=0, locked=False, pressed=None, about=Fals
     skin.font.draw(screen, tx, ty, input_text)
     # At the end of the text the caret stands at the right edge of the last
     # character's cell (its glyph width plus one).
-    cx = tx
-    if input_text:
-        cells = skin.font.cells(tx, input_text)
-        cx = cells[-2] + skin.font._m(input_text[-1])[1] + 1
+    cx = tx + skin.font.measure(input_text) + 1 if input_text else tx
     l, t, r, b = lay.caret
     draw.rectangle([cx + l, ty + t, cx + r, ty + b], fill=(0, 0, 0))
 
@@ -229,7 +207,7 @@ def preview_sheet(skin, width, height, full_screen=False):
     state = dict(input_text="7.5^2+\u0087(\u00ED)", answer="58.02245385",
                  slots=["12", "0.5", "1.2\u00805"], full_screen=full_screen)
     panels = [
-        compose(skin, width, height, layer=0, locked=True, pressed=9 if width > height else 9, **state)[0],
+        compose(skin, width, height, layer=0, locked=True, pressed=9, **state)[0],
         compose(skin, width, height, layer=1, angle_mode=1, **state)[0],
         compose(skin, width, height, about=True, **state)[0],
     ]

@@ -12,8 +12,12 @@ Why these sizes (the calculator's layout rules fix the rest):
 - key frame 60 x 38 (large 120 x 76): four columns of 57-pixel steps fill
   the 240-wide screen, five fill 320, and four rows of 33 fit under the
   header and input box on a 240-tall screen with the bottom buttons, also
-  in full-screen mode where the header starts 11 rows lower. The face sits
-  where the delete key's arrow (25, 17) and the centred label fall.
+  in full-screen mode where the header starts 11 rows lower. The face is
+  centred on the delete key's arrow (25, 17) and the centred label, and
+  starts 6 rows down (large 8) so that the slot texts, which the wide
+  layout puts over the first key row, stay off it. Face, pressed face and
+  shadow end above the next row (33 rows, large 66), whose frame covers the
+  rest.
 - header 36 and textbox 22 (large 72 and 44): the answer text starts at row
   16 and needs a 15-row cell; the input text is centred in the field.
 - coolblue 46 x 4 (large 92 x 8): a slot's text area starts below it, so it
@@ -40,7 +44,6 @@ PALETTE = {
     "held_top": hex_colour(0xE4F0FF),
     "held_bottom": hex_colour(0xBCD6F6),
     "shadow": hex_colour(0xB4BCC6),
-    "shadow_soft": hex_colour(0xD2D6DB),
     "band_top": hex_colour(0x2F6FC4),
     "band_bottom": hex_colour(0x245BA6),
     "panel_top": hex_colour(0xF7FAFD),
