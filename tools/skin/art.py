@@ -104,25 +104,26 @@ def lock_origin(c):
     return c.px(8), c.px(11)
 
 
-def header(c):
+def _header_with_padlock(c, colour, open_shackle):
     canvas = _header_base(c)
     x, y = lock_origin(c)
     w, h = c.lock
     ground = canvas.image.getpixel(((x + w // 2) * paint.SUPERSAMPLE, (y + h // 2) * paint.SUPERSAMPLE))
-    # A faint open padlock marks the spot that locks the stored answers.
-    _padlock(canvas, x, y, w, h, P["lock_ghost"], True, ground)
+    _padlock(canvas, x, y, w, h, colour, open_shackle, ground)
     return canvas.finish()
 
 
+def header(c):
+    # A faint open padlock marks the spot that locks the stored answers.
+    return _header_with_padlock(c, P["lock_ghost"], True)
+
+
 def lock(c):
-    canvas = _header_base(c)
+    # Drawn opaquely over the header, so it is cut from a header with the
+    # closed padlock: its ground matches to the pixel and hides the open one.
     x, y = lock_origin(c)
     w, h = c.lock
-    ground = canvas.image.getpixel(((x + w // 2) * paint.SUPERSAMPLE, (y + h // 2) * paint.SUPERSAMPLE))
-    _padlock(canvas, x, y, w, h, P["lock"], False, ground)
-    # The lock is drawn opaquely over the header: cut it from the header so
-    # that its ground matches to the pixel.
-    return canvas.finish().crop((x, y, x + w, y + h))
+    return _header_with_padlock(c, P["lock"], False).crop((x, y, x + w, y + h))
 
 
 def textbox(c):

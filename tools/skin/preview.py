@@ -27,23 +27,15 @@ class StripFont:
         return self.metrics.get(ch, (0, 0, 0, 0))
 
     def measure(self, text):
-        width = 0
-        for j, ch in enumerate(text):
-            _, w, left, right = self.metric(ch)
-            if j > 0:
-                width += left
-            if w == 0:
-                continue
-            width += w
-            if j != len(text) - 1:
-                width += right + 1
-        return width
+        return self.draw(None, 0, 0, text)
 
     def space_width(self):
         w = self.metric(" ")[1]
         return w if w else self.height
 
     def draw(self, target, x, y, text):
+        """Draws text at (x, y) as DrawText does (without a target: only
+        measures) and returns its width."""
         pen = 0
         for j, ch in enumerate(text):
             gx, w, left, right = self.metric(ch)
@@ -51,15 +43,15 @@ class StripFont:
                 pen += left
             if w == 0:
                 continue
-            glyph = self.image.crop((gx, 1, gx + w, self.image.height))
-            keyed = Image.new("L", glyph.size, 0)
-            keyed.putdata([0 if p == self.key else 255 for p in glyph.getdata()])
-            target.paste(glyph, (x + pen, y), keyed)
+            if target is not None:
+                glyph = self.image.crop((gx, 1, gx + w, self.image.height))
+                keyed = Image.new("L", glyph.size, 0)
+                keyed.putdata([0 if p == self.key else 255 for p in glyph.getdata()])
+                target.paste(glyph, (x + pen, y), keyed)
             pen += w
             if j != len(text) - 1:
                 pen += 1 + right
         return pen
-
 
 
 def blit(target, image, x, y, frame=0, frames=1, insets=(0, 0, 0, 0)):
