@@ -88,8 +88,8 @@ TEST_F(FitTest, KeysStayOnScreenClearOfTheButtonsAndOfEachOther) {
       const ScreenRect ink = Offset(face_union, l.keys[i]);
       EXPECT_TRUE(screen_rect.Contains(drawn)) << Describe(drawn);
       for (int32_t b = 0; b < 2; ++b) {
-        // Buttons are drawn first: a key may cover neither their picture
-        // nor let them cut into its face.
+        // Keys are drawn over the buttons: a key's frame must leave the
+        // buttons' pictures alone, and its face must stay off them.
         EXPECT_FALSE(drawn.Intersects(button_ink[b])) << Describe(drawn) << " over " << Describe(button_ink[b]);
         EXPECT_FALSE(ink.Intersects(buttons[b])) << Describe(ink);
       }

@@ -53,12 +53,15 @@ def frames_side_by_side(frames):
 
 
 def button2(c):
+    """Key image 0: normal and pressed; the small class has a third frame, a
+    highlighted look the calculator does not use."""
     looks = ["normal", "pressed", "held"][: c.key_frames]
     w, h = c.key
     return frames_side_by_side([_key_frame(w, h, c.face, c.press, c.radius, look) for look in looks])
 
 
 def longbutton(c):
+    """Key image 1, two columns wide; no calculator key uses it."""
     w, h = c.longbutton
     x0, y0, _, y1 = c.face
     # The same margins as button2, the face stretched over two columns.
