@@ -64,7 +64,6 @@ class Canvas:
     allowed), so shapes land on the final pixel grid."""
 
     def __init__(self, width, height, background):
-        self.width, self.height = width, height
         self.image = Image.new("RGB", (width * SUPERSAMPLE, height * SUPERSAMPLE), background)
         self.draw = ImageDraw.Draw(self.image)
 
@@ -97,10 +96,6 @@ class Canvas:
             mask = Image.new("L", (w, h), 0)
             ImageDraw.Draw(mask).rounded_rectangle([0, 0, w - 1, h - 1], radius=round(mask_radius * s), fill=255)
         self.image.paste(band, (box[0], box[1]), mask)
-
-    def polygon(self, points, fill):
-        s = SUPERSAMPLE
-        self.draw.polygon([(x * s, y * s) for x, y in points], fill=fill)
 
     def line(self, points, width, fill):
         s = SUPERSAMPLE
