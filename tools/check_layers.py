@@ -35,6 +35,8 @@ ALLOWED = {
     "app": {"text", "numeric", "engine", "platform", "graphics", "ui"},
     "eval": {"text", "numeric", "engine"},
     "demo": {"text", "numeric", "engine", "platform", "graphics", "ui", "app"},
+    # The packed skin checked against the screen layout (tests only).
+    "skin": {"text", "numeric", "engine", "platform", "graphics", "ui", "app"},
 }
 # Headers of other folders that the Game API library may see.
 GX_HEADERS = {"platform/gx_abi.h"}
