@@ -42,6 +42,7 @@ std::string UsageText() {
          "  --fullscreen        open the display full screen through the Game API\n"
          "                      library (gx.so beside the program) instead of windowed\n"
          "  --headless          no window; runs 1 frame unless --frames says otherwise\n"
+         "  --widgets           show the widget gallery instead of the graphics scene\n"
          "  --frames N          quit after N frames\n"
          "  --screenshot FILE   write the screen as shown to FILE (PNG) at exit\n"
          "  --help              show this text\n"
@@ -101,6 +102,8 @@ bool ParseOptions(const std::vector<std::string>& args, DemoOptions* options, st
       options->fullscreen = true;
     } else if (flag == "--headless") {
       options->headless = true;
+    } else if (flag == "--widgets") {
+      options->widgets = true;
     } else if (flag == "--help" || flag == "-h") {
       options->help = true;
     } else {

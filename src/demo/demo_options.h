@@ -13,6 +13,7 @@ struct DemoOptions {
   int scale = 0;         // 0: 2 on the 240-pixel class, 1 on the 480-pixel class
   bool fullscreen = false;
   bool headless = false;
+  bool widgets = false;  // the widget gallery instead of the graphics scene
   int64_t frames = -1;   // -1: until closed (headless: 1 frame)
   std::string screenshot;
   bool help = false;

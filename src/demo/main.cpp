@@ -8,6 +8,7 @@
 
 #include "demo/demo_options.h"
 #include "demo/demo_scene.h"
+#include "demo/widget_gallery.h"
 #include "graphics/display.h"
 #include "graphics/graphics_context.h"
 #include "graphics/key_input.h"
@@ -59,6 +60,7 @@ class Demo {
     display_ = std::make_unique<Display>(context_.get());
     keys_ = std::make_unique<KeyInput>(context_.get());
     scene_ = std::make_unique<DemoScene>(context_.get());
+    if (options_.widgets) gallery_ = std::make_unique<WidgetGallery>(context_.get());
     if (const ResultCode code = OpenDisplay(); code != kOk) {
       return Fail("could not open the display, code " + Hex(code));
     }
@@ -91,6 +93,7 @@ class Demo {
   void Shutdown() {
     if (keys_ != nullptr && keysOpen_) keys_->CloseKeyInput();
     keysOpen_ = false;
+    gallery_.reset();
     scene_.reset();
     display_.reset();
     keys_.reset();
@@ -112,7 +115,9 @@ class Demo {
       code = display_->OpenWindowed(0, screenW_, screenH_ - device.WorkAreaTop());
     }
     if (code != kOk) return code;
-    if (const ResultCode built = scene_->Build(); built != kOk) {
+    const ResultCode built = gallery_ != nullptr ? gallery_->Build(display_->Width(), display_->Height())
+                                                 : scene_->Build();
+    if (built != kOk) {
       std::fprintf(stderr, "abacine-demo: sprites incomplete, code %s\n", Hex(built).c_str());
     }
     return kOk;
@@ -153,7 +158,8 @@ class Demo {
                                std::to_string(display_->Height()) +
                                (options_.fullscreen ? " full screen (Game API)" : " windowed") +
                                "  frame " + std::to_string(frame_ + 1);
-    const ResultCode drawn = scene_->Draw(back, frame_, Widen(status));
+    if (gallery_ != nullptr) gallery_->Draw(back);
+    const ResultCode drawn = gallery_ != nullptr ? kOk : scene_->Draw(back, frame_, Widen(status));
     if (drawn != kOk && !reportedDrawError_) {
       std::fprintf(stderr, "abacine-demo: a drawing call failed, code %s\n", Hex(drawn).c_str());
       reportedDrawError_ = true;
@@ -186,8 +192,15 @@ class Demo {
         if (id == platform::kMsgStylusDown || (wParam & 1) != 0) {
           StylusPoint p{platform::PointX(lParam), platform::PointY(lParam)};
           if (display_ != nullptr && display_->MapStylusPoint(&p) == kOk) {
-            scene_->PlaceGem(p.x, p.y);
+            if (gallery_ != nullptr && id == platform::kMsgStylusDown) gallery_->StylusDown(p.x, p.y);
+            if (gallery_ == nullptr) scene_->PlaceGem(p.x, p.y);
           }
+        }
+        return 0;
+      case platform::kMsgStylusUp:
+        if (StylusPoint p{platform::PointX(lParam), platform::PointY(lParam)};
+            gallery_ != nullptr && display_->MapStylusPoint(&p) == kOk) {
+          gallery_->StylusUp(p.x, p.y);
         }
         return 0;
       default:
@@ -238,6 +251,7 @@ class Demo {
   std::unique_ptr<Display> display_;
   std::unique_ptr<KeyInput> keys_;
   std::unique_ptr<DemoScene> scene_;
+  std::unique_ptr<WidgetGallery> gallery_;  // with --widgets
   bool keysOpen_ = false;
   bool quit_ = false;
   bool reportedDrawError_ = false;
