@@ -100,8 +100,8 @@ class Summary : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      const double us = run.GetAdjustedRealTime() * 1e6 /
-                        benchmark::GetTimeUnitMultiplier(run.time_unit);
+      const double us =
+          run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       const std::string name = run.benchmark_name();
       auto [it, fresh] = best_.emplace(name, us);
       if (!fresh) it->second = std::min(it->second, us);

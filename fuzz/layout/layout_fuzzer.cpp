@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const size_t units = (size - kHeader) / 2;
   WString text;
-  for (size_t i = 0; i < units; ++i) text.Append(static_cast<char16_t>(Read16(data + kHeader + 2 * i)));
+  for (size_t i = 0; i < units; ++i)
+    text.Append(static_cast<char16_t>(Read16(data + kHeader + 2 * i)));
 
   int32_t lines = 0;
   Require(font.LayoutText(text, box, style, &lines) == text.Length());
@@ -109,8 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t ox = count > 0 ? font.Cell(0).x : box.left;
   const int64_t oy = count > 0 ? font.Cell(0).y : box.top;
   for (int p = 0; p < 2; ++p) {
-    const int32_t px = static_cast<int32_t>(std::clamp<int64_t>(ox + static_cast<int8_t>(data[11 + 2 * p]), INT32_MIN, INT32_MAX));
-    const int32_t py = static_cast<int32_t>(std::clamp<int64_t>(oy + static_cast<int8_t>(data[12 + 2 * p]), INT32_MIN, INT32_MAX));
+    const int32_t px = static_cast<int32_t>(
+        std::clamp<int64_t>(ox + static_cast<int8_t>(data[11 + 2 * p]), INT32_MIN, INT32_MAX));
+    const int32_t py = static_cast<int32_t>(
+        std::clamp<int64_t>(oy + static_cast<int8_t>(data[12 + 2 * p]), INT32_MIN, INT32_MAX));
     int32_t hit = -1;
     const bool found = font.HitTest(text, box, style, px, py, &hit);
     Require(font.CellCount() == count);  // the same layout again
@@ -127,7 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   font.DrawMarkup(text, box.left, box.top, style);
   font.DrawString(text, box.left, box.top, style.colour);
   const int64_t width = int64_t{box.right} - box.left;
-  font.DrawStringFit(text, box.left, box.top, static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX)),
+  font.DrawStringFit(text, box.left, box.top,
+                     static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX)),
                      style.colour);
   return 0;
 }

@@ -48,7 +48,8 @@ std::string UsageText() {
          "  --help              show this text\n"
          "\n"
          "Keys: arrows move the gem, a tap or click places it, F8 turns the device a\n"
-         "quarter, Escape or closing the window quits.\n";
+         "quarter, Escape or closing the window quits. In the widget gallery a tap\n"
+         "presses keys and buttons and places the text box's cursor.\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, DemoOptions* options, std::string* error) {

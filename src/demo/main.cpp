@@ -115,8 +115,9 @@ class Demo {
       code = display_->OpenWindowed(0, screenW_, screenH_ - device.WorkAreaTop());
     }
     if (code != kOk) return code;
-    const ResultCode built = gallery_ != nullptr ? gallery_->Build(display_->Width(), display_->Height())
-                                                 : scene_->Build();
+    const ResultCode built = gallery_ != nullptr
+                                 ? gallery_->Build(display_->Width(), display_->Height())
+                                 : scene_->Build();
     if (built != kOk) {
       std::fprintf(stderr, "abacine-demo: sprites incomplete, code %s\n", Hex(built).c_str());
     }
@@ -192,14 +193,17 @@ class Demo {
         if (id == platform::kMsgStylusDown || (wParam & 1) != 0) {
           StylusPoint p{platform::PointX(lParam), platform::PointY(lParam)};
           if (display_ != nullptr && display_->MapStylusPoint(&p) == kOk) {
-            if (gallery_ != nullptr && id == platform::kMsgStylusDown) gallery_->StylusDown(p.x, p.y);
-            if (gallery_ == nullptr) scene_->PlaceGem(p.x, p.y);
+            if (gallery_ == nullptr) {
+              scene_->PlaceGem(p.x, p.y);
+            } else if (id == platform::kMsgStylusDown) {
+              gallery_->StylusDown(p.x, p.y);
+            }
           }
         }
         return 0;
       case platform::kMsgStylusUp:
         if (StylusPoint p{platform::PointX(lParam), platform::PointY(lParam)};
-            gallery_ != nullptr && display_->MapStylusPoint(&p) == kOk) {
+            gallery_ != nullptr && display_ != nullptr && display_->MapStylusPoint(&p) == kOk) {
           gallery_->StylusUp(p.x, p.y);
         }
         return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "demo/paint_util.h"
 #include "graphics/bitmap_font.h"
 #include "ui/sample_font.h"
 
@@ -13,26 +14,10 @@ constexpr uint32_t kKey = 0x00FF00FF;
 constexpr uint32_t kCaptionGrey = 0x00606060;
 constexpr uint32_t kPanel = 0x00302820;
 
-// Keeps the first failure.
-struct FirstError {
-  ResultCode code = kOk;
-  void operator()(ResultCode c) {
-    if (code == kOk && c != kOk) code = c;
-  }
-};
-
-uint32_t Mix(uint32_t a, uint32_t b, int32_t t, int32_t n) {
-  auto channel = [&](int shift) {
-    const int32_t ca = static_cast<int32_t>((a >> shift) & 0xFF);
-    const int32_t cb = static_cast<int32_t>((b >> shift) & 0xFF);
-    return static_cast<uint32_t>(ca + (cb - ca) * t / std::max(n, 1)) << shift;
-  };
-  return channel(0) | channel(8) | channel(16);
-}
-
 // A rounded panel: rows shaded from top to bottom inside a one-pixel border;
 // the four corner pixels keep what was there (the key colour).
-void Panel(Surface& s, const Rect& r, uint32_t top, uint32_t bottom, uint32_t border, FirstError& err) {
+void Panel(Surface& s, const Rect& r, uint32_t top, uint32_t bottom, uint32_t border,
+           FirstError& err) {
   const int32_t h = r.bottom - r.top;
   for (int32_t y = r.top + 1; y < r.bottom - 1; ++y) {
     const Rect row{r.left + 1, y, r.right - 1, y + 1};
@@ -79,6 +64,7 @@ ResultCode WidgetGallery::Build(int32_t width, int32_t height) {
   unit_ = std::min(width, height) >= 480 ? 2 : 1;
   const int32_t u = unit_;
   // Widgets go before the state's images and the fonts they point to.
+  tappable_.clear();
   keys_ = {};
   slots_ = {};
   buttons_ = {};
@@ -97,9 +83,9 @@ ResultCode WidgetGallery::Build(int32_t width, int32_t height) {
   // Shared images: blue keys (normal, pressed), three button looks, two
   // icons, the text box's background.
   ImageTable& table = widgets_.imageTable;
-  table.keyImages[0] = PanelStrip(context_, 48 * u, 26 * u,
-                                  {{0x00D89850, 0x00A0601C, 0x00602A0A}, {0x00904810, 0x00B87038, 0x00401804}},
-                                  err);
+  table.keyImages[0] =
+      PanelStrip(context_, 48 * u, 26 * u,
+                 {{0x00D89850, 0x00A0601C, 0x00602A0A}, {0x00904810, 0x00B87038, 0x00401804}}, err);
   table.labelOffsetX = -1;
   table.labelOffsetY = -u;
   table.pressedOffsetX = 2 * u;
@@ -109,11 +95,13 @@ ResultCode WidgetGallery::Build(int32_t width, int32_t height) {
                                     {0x0050C0F8, 0x001880D8, 0x00104880},
                                     {0x00505050, 0x00303030, 0x00202020}},
                                    err);
-  table.buttonIcons = PanelStrip(context_, 10 * u, 10 * u,
-                                 {{0x00FFFFFF, 0x00D0D0D0, 0x00FFFFFF}, {0x0060E060, 0x0020A020, 0x00FFFFFF}},
-                                 err);
-  table.textBoxBackground = PanelStrip(context_, 224 * u, 18 * u, {{0x00FFFFFF, 0x00F0F0F0, 0x00909090}}, err);
-  slotBackground_ = PanelStrip(context_, 52 * u, 24 * u, {{0x00F8ECD8, 0x00E8C8A0, 0x00C09060}}, err);
+  table.buttonIcons =
+      PanelStrip(context_, 10 * u, 10 * u,
+                 {{0x00FFFFFF, 0x00D0D0D0, 0x00FFFFFF}, {0x0060E060, 0x0020A020, 0x00FFFFFF}}, err);
+  table.textBoxBackground =
+      PanelStrip(context_, 224 * u, 18 * u, {{0x00FFFFFF, 0x00F0F0F0, 0x00909090}}, err);
+  slotBackground_ =
+      PanelStrip(context_, 52 * u, 24 * u, {{0x00F8ECD8, 0x00E8C8A0, 0x00C09060}}, err);
   tiles_ = PanelStrip(context_, 24 * u, 24 * u,
                       {{0x004040E0, 0x00202090, 0x00101050},
                        {0x0040C040, 0x00208020, 0x00104010},
@@ -171,7 +159,8 @@ ResultCode WidgetGallery::Build(int32_t width, int32_t height) {
   box_->labelColour = 0;
   box_->prompt = u"x=";
   box_->insertText(
-      u"sin(30)+cos(45)*2^10-ln(2)/\u00ED+\u0087(16)-123.5+\u00DC^(1)+tan(60)*log10(1000)-asin(0.5)");
+      u"sin(30)+cos(45)*2^10-ln(2)/"
+      u"\u00ED+\u0087(16)-123.5+\u00DC^(1)+tan(60)*log10(1000)-asin(0.5)");
 
   const auto label = [this](const char16_t* text, int32_t x, int32_t y) {
     auto l = std::make_unique<Label>(widgets_);
@@ -190,6 +179,10 @@ ResultCode WidgetGallery::Build(int32_t width, int32_t height) {
   link_ = label(u"abacine.example", 130 * u, 174 * u);
   link_->underline = true;
   markup_ = label(u"[red]tags[/] vanish from an untinted font", 8 * u, 186 * u);
+
+  for (const auto& key : keys_) tappable_.push_back(key.get());
+  for (const auto& button : buttons_) tappable_.push_back(button.get());
+  tappable_.push_back(box_.get());
   return err.code;
 }
 
@@ -260,9 +253,10 @@ void WidgetGallery::DrawLabels() {
   widgets_.drawTarget->FillArea(&panel, kPanel, 0, nullptr);
   TextStyle tinted = brackets;
   tinted.rightMargin = width_ - 232 * u;
-  light_.DrawMarkup(u"[green]green [yellow]yellow [red]red[/] [magenta]magenta[/] [white]white[/]\n"
-                    u"[gray]grey[/] [lightgray]light grey[/] and ((1)(2)(3))",
-                    8 * u, 212 * u, tinted);
+  light_.DrawMarkup(
+      u"[green]green [yellow]yellow [red]red[/] [magenta]magenta[/] [white]white[/]\n"
+      u"[gray]grey[/] [lightgray]light grey[/] and ((1)(2)(3))",
+      8 * u, 212 * u, tinted);
 }
 
 void WidgetGallery::DrawSprites() {
@@ -301,25 +295,12 @@ void WidgetGallery::DrawSprites() {
 
 void WidgetGallery::StylusDown(int32_t x, int32_t y) {
   widgets_.stylusPressed(x, y);
-  const WidgetPoint p{x, y};
-  for (const auto& key : keys_) {
-    if (key != nullptr) key->press(p);
-  }
-  for (const auto& button : buttons_) {
-    if (button != nullptr) button->press(p);
-  }
-  if (box_ != nullptr) box_->press(p);
+  for (Widget* w : tappable_) w->press(WidgetPoint{x, y});
 }
 
 void WidgetGallery::StylusUp(int32_t x, int32_t y) {
   widgets_.stylusReleased(x, y);
-  const WidgetPoint p{x, y};
-  for (const auto& key : keys_) {
-    if (key != nullptr) key->release(p);
-  }
-  for (const auto& button : buttons_) {
-    if (button != nullptr) button->release(p);
-  }
+  for (Widget* w : tappable_) w->release(WidgetPoint{x, y});
 }
 
 }  // namespace abacine::demo

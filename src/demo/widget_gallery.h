@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graphics/graphics_context.h"
 #include "graphics/surface.h"
@@ -64,8 +65,9 @@ class WidgetGallery {
   std::unique_ptr<Label> markup_;
   std::unique_ptr<Label> link_;
   std::unique_ptr<Sprite> tiles_;
-  int32_t unit_ = 1;   // 1 on the 240 class, 2 on the 480 class
-  int32_t width_ = 0;  // the screen's
+  std::vector<Widget*> tappable_;  // keys, buttons and the text box
+  int32_t unit_ = 1;               // 1 on the 240 class, 2 on the 480 class
+  int32_t width_ = 0;              // the screen's
   int32_t height_ = 0;
 };
 

@@ -38,7 +38,8 @@ int32_t ImageButton::pictureFrame() const {
 void ImageButton::draw() {
   updateSize();
   if (!visible) return;
-  if (Sprite* picture = Loaded(state_.imageTable.buttonPicture); picture != nullptr && drawPicture) {
+  if (Sprite* picture = Loaded(state_.imageTable.buttonPicture);
+      picture != nullptr && drawPicture) {
     picture->setFrame(pictureFrame());
     picture->drawAt(target(), x, y);
   }
@@ -50,7 +51,8 @@ void ImageButton::draw() {
     icons->drawAt(target(), x + (large ? 5 : 2), y + (large ? 6 : 3));
   }
   if (TextFont* f = font(); f != nullptr && !caption.Empty()) {
-    const int32_t captionY = y + height / 2 - f->FontHeight() / 2 - (state_.largeScreen ? 0 : 2) + 3;
+    const int32_t captionY =
+        y + height / 2 - f->FontHeight() / 2 - (state_.largeScreen ? 0 : 2) + 3;
     f->DrawString(caption, x + width / 2 - f->TextWidth(caption) / 2, captionY, labelColour);
   }
 }

@@ -66,7 +66,8 @@ ResultCode Sprite::drawAt(Surface* target, int32_t atX, int32_t atY) {
     code = target->BlitAt(atX, atY, surface_.get(), &source, key, nullptr);
   } else {
     Effects effects;
-    effects.opacity = static_cast<uint32_t>(std::clamp(alpha, 0, 255) * std::clamp(opacity, 0, 100) / 100);
+    effects.opacity =
+        static_cast<uint32_t>(std::clamp(alpha, 0, 255) * std::clamp(opacity, 0, 100) / 100);
     // The transformed blit samples around the centre it is given; rounding
     // the centre up maps destination column i onto source column i for odd
     // sizes too.

@@ -47,7 +47,8 @@ void TextBox::layOut() {
   const Sprite* bg = background();
   const int32_t fontHeight = f != nullptr ? f->FontHeight() : 0;
   const int32_t space = f != nullptr ? f->SpaceWidth() : 0;
-  if (width <= 0) width = bg != nullptr ? bg->frameWidth() : target() != nullptr ? target()->Width() - x : 0;
+  if (width <= 0)
+    width = bg != nullptr ? bg->frameWidth() : target() != nullptr ? target()->Width() - x : 0;
   height = bg != nullptr ? bg->height() : fontHeight;
   if (framed) height += 2 * (fontHeight / 8);
 
@@ -87,7 +88,9 @@ void TextBox::scroll(int64_t available) {
   // Scroll back when the text shrank and everything from one earlier fits.
   while (first > 0 && offset(n, first - 1) <= available) --first;
   int32_t end = first;
-  while (end < n && ends_[static_cast<size_t>(end)] - starts_[static_cast<size_t>(first)] <= available) ++end;
+  while (end < n &&
+         ends_[static_cast<size_t>(end)] - starts_[static_cast<size_t>(first)] <= available)
+    ++end;
   firstVisible_ = first;
   visibleText_ = WString(label, first, end - first);
 }

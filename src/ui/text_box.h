@@ -32,7 +32,8 @@ class TextBox : public Widget {
   // character (at the end when no character is hit).
   bool press(WidgetPoint p) override;
   // The height, text position, scroll and visible text for the current font,
-  // images and text. draw() and press() do this first.
+  // images and text. draw() and press() do this first. A width of 0 becomes
+  // the background's width, or without one the rest of the draw target.
   void layOut();
   void draw();
 

@@ -40,7 +40,7 @@ struct TextStyle {
   uint8_t reserved = 1;     // carried for callers; the layout does not read it
   bool markup = true;       // "[" starts a tag
   bool bracketColours = false;
-  bool lowerCase = false;   // "A" to "Z" are laid out as "a" to "z"
+  bool lowerCase = false;  // "A" to "Z" are laid out as "a" to "z"
 };
 
 // One laid-out character. `advance` is the glyph width + 1; a colour of 0

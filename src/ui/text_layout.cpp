@@ -19,8 +19,8 @@ struct ColourTag {
 // "[/]" returns to the style's colour; any other bracketed text is a tag
 // that changes nothing.
 constexpr ColourTag kColourTags[] = {
-    {u"[green]", 0x0000FF00},   {u"[yellow]", 0x0000FFFF}, {u"[red]", 0x000000FF},
-    {u"[magenta]", 0x00FF00FF}, {u"[white]", 0x00FFFFFF},  {u"[gray]", 0x007D7D7D},
+    {u"[green]", 0x0000FF00},     {u"[yellow]", 0x0000FFFF}, {u"[red]", 0x000000FF},
+    {u"[magenta]", 0x00FF00FF},   {u"[white]", 0x00FFFFFF},  {u"[gray]", 0x007D7D7D},
     {u"[lightgray]", 0x00C8C8C8},
 };
 constexpr std::u16string_view kEndTag = u"[/]";
@@ -104,7 +104,8 @@ int32_t TextFont::LayoutText(const WString& text, const LayoutBox& box, const Te
     if (c == u'[' && style.markup) {
       const size_t close = s.find(u']', static_cast<size_t>(i));
       const size_t end = close == std::u16string_view::npos ? s.size() : close + 1;
-      const std::u16string_view tag = s.substr(static_cast<size_t>(i), end - static_cast<size_t>(i));
+      const std::u16string_view tag =
+          s.substr(static_cast<size_t>(i), end - static_cast<size_t>(i));
       if (Tinted()) {
         if (tag == kEndTag) colour = style.colour;
         for (const ColourTag& known : kColourTags) {

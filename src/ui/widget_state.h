@@ -26,9 +26,9 @@ struct WidgetPoint {
 // one frees the sprite held there before. (The draw target, entry 6 of the
 // table on the handheld, is WidgetState::drawTarget.)
 struct ImageTable {
-  std::unique_ptr<Sprite> keyImages[2];       // entries 0 and 1: frame 0 normal, 1 pressed
-  int32_t labelOffsetX = 0;                   // entries 2 to 5: where key labels sit,
-  int32_t labelOffsetY = 0;                   // and how far they move while pressed
+  std::unique_ptr<Sprite> keyImages[2];  // entries 0 and 1: frame 0 normal, 1 pressed
+  int32_t labelOffsetX = 0;              // entries 2 to 5: where key labels sit,
+  int32_t labelOffsetY = 0;              // and how far they move while pressed
   int32_t pressedOffsetX = 0;
   int32_t pressedOffsetY = 0;
   std::unique_ptr<Sprite> buttonPicture;      // entry 7

@@ -5,10 +5,11 @@
 // The box sits at (10, 20), 40 wide, in the scale-1 sample font: the text
 // starts a quarter space in, at x 11, and may run to 50 - 1 - 11 = 38
 // pixels. Each digit is 3 wide and advances 4, so digit k starts at 4k.
+#include "ui/text_box.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "ui/text_box.h"
 #include "ui_test_support.h"
 
 namespace abacine {
@@ -93,11 +94,12 @@ TEST(TextBoxTest, TapPlacesTheCursor) {
       {false, u"1234567890", 15, 24, true, 10},  // on a cell edge: no character, the end
       {false, u"1234567890", 48, 24, true, 10},  // right of the visible text
       {false, u"1234567890", 13, 20, false, 3},  // on the box's top edge: not taken
-      {false, u"1234567890", 55, 24, false, 3},  {false, u"", 13, 24, true, 0},
+      {false, u"1234567890", 55, 24, false, 3}, {false, u"", 13, 24, true, 0},
       {true, u"1234567890", 13, 24, true, 1},   {true, u"1234567890", 42, 24, true, 8},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(::testing::Message() << "tap " << r.x << "," << r.y << (r.scrolled ? " scrolled" : ""));
+    SCOPED_TRACE(::testing::Message()
+                 << "tap " << r.x << "," << r.y << (r.scrolled ? " scrolled" : ""));
     BoxScene s;
     s.box.label = r.text;
     s.box.setCursor(r.scrolled ? s.box.label.Length() : std::min(3, s.box.label.Length()));
@@ -154,8 +156,9 @@ TEST(TextBoxTest, CaretBlinksOnTheClock) {
     bool edit;
     bool shown;
   };
-  const Step steps[] = {{0, false, true},   {499, false, true}, {1, false, false}, {499, false, false},
-                        {1, false, true},   {200, true, true},  {499, false, true}, {1, false, false}};
+  const Step steps[] = {{0, false, true},    {499, false, true}, {1, false, false},
+                        {499, false, false}, {1, false, true},   {200, true, true},
+                        {499, false, true},  {1, false, false}};
   uint32_t now = 0;
   for (const Step& step : steps) {
     clock.Advance(step.advance);
@@ -176,6 +179,13 @@ TEST(TextBoxTest, CaretBlinksOnTheClock) {
   s.Clear();
   s.box.draw();
   EXPECT_EQ(testing::Get(s.target, s.box.caretRect().left, 25), ui_test::kBackground);
+}
+
+// Leaves the cursor at 5 under a text of 2 characters.
+void Stale(TextBox& t) {
+  t.label = u"12345";
+  t.setCursor(5);
+  t.label = u"12";
 }
 
 TEST(TextBoxTest, Editing) {
@@ -211,26 +221,20 @@ TEST(TextBoxTest, Editing) {
       // deleting act at the end...
       {"stale cursor deletes at the end",
        [](TextBox& t) {
-         t.label = u"12345";
-         t.setCursor(5);
-         t.label = u"12";
+         Stale(t);
          t.deleteBefore();
        },
        u"1", 1},
       {"stale cursor moves from the end",
        [](TextBox& t) {
-         t.label = u"12345";
-         t.setCursor(5);
-         t.label = u"12";
+         Stale(t);
          t.cursorLeft();
        },
        u"12", 1},
       // ...and inserting first resets it to the start.
       {"stale cursor inserts at the start",
        [](TextBox& t) {
-         t.label = u"12345";
-         t.setCursor(5);
-         t.label = u"12";
+         Stale(t);
          t.insertText(u"9");
        },
        u"912", 1},

@@ -29,7 +29,9 @@ TEST(TextFontTest, MetricsFollowTheStrip) {
     int32_t width, height, space, char_width;
   };
   // Scale 1: "1+2" is 3+1+3+1+3; scale 2 doubles the glyphs and the spacing.
-  const Row rows[] = {{1, u"1+2", 11, 8, 4, 3}, {2, u"1+2", 22, 15, 8, 6}, {1, u"", 0, 8, 4, 3},
+  const Row rows[] = {{1, u"1+2", 11, 8, 4, 3},
+                      {2, u"1+2", 22, 15, 8, 6},
+                      {1, u"", 0, 8, 4, 3},
                       {1, u"m.", 7, 8, 4, 3}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.scale);
@@ -63,16 +65,18 @@ TEST(TextFontTest, CreateFromArchive) {
   Surface bad(&s.tc.ctx);
   ASSERT_EQ(bad.Create(0, 12, 8), kOk);
   bad.FillArea(nullptr, kSampleFontKey, 0, nullptr);
-  for (const Rect run : {Rect{2, 0, 6, 1}, Rect{8, 0, 11, 1}}) bad.FillArea(&run, 0xFFFFFF, 0, nullptr);
+  for (const Rect run : {Rect{2, 0, 6, 1}, Rect{8, 0, 11, 1}})
+    bad.FillArea(&run, 0xFFFFFF, 0, nullptr);
   const testing::Grid bad_pixels = testing::Snapshot(bad);
   ASSERT_TRUE(platform::WritePng565(dir.Path() + "/bad.png", bad_pixels.pixels.data(), 12, 8));
   std::ifstream bad_file(dir.Path() + "/bad.png", std::ios::binary);
-  const archive_test::Bytes bad_png{std::istreambuf_iterator<char>(bad_file), std::istreambuf_iterator<char>()};
+  const archive_test::Bytes bad_png{std::istreambuf_iterator<char>(bad_file),
+                                    std::istreambuf_iterator<char>()};
 
-  const std::string file = dir.Write(
-      "fonts.vfs", archive_test::Serialize(archive_test::Dir(
-                       "", {archive_test::Compressed("font.png", StripPng(s.tc, dir)),
-                            archive_test::File("bad.png", bad_png)})));
+  const std::string file =
+      dir.Write("fonts.vfs", archive_test::Serialize(archive_test::Dir(
+                                 "", {archive_test::Compressed("font.png", StripPng(s.tc, dir)),
+                                      archive_test::File("bad.png", bad_png)})));
   Archive archive;
   ASSERT_EQ(archive.OpenArchive(file.c_str()), kOk);
 
@@ -87,7 +91,8 @@ TEST(TextFontTest, CreateFromArchive) {
   for (const Row& r : rows) {
     SCOPED_TRACE(::testing::Message() << static_cast<char>(r.path[1]));
     TextFont f(&s.widgets);
-    EXPECT_EQ(f.Create(&s.tc.ctx, &archive, r.path, kSampleFontKey, kSampleFontChars, 1, 0), r.code);
+    EXPECT_EQ(f.Create(&s.tc.ctx, &archive, r.path, kSampleFontKey, kSampleFontChars, 1, 0),
+              r.code);
     f.SetTarget(&s.target);
     EXPECT_EQ(f.FontHeight(), r.height);
     EXPECT_EQ(f.TextWidth(u"1+2"), r.width);
@@ -123,8 +128,8 @@ TEST(TextFontTest, MarkupLandsGlyphByGlyphOnItsCells) {
   // at the cells the layout reports, clipped at the target's edges, and
   // nothing else.
   std::mt19937 rng(99);
-  const std::u16string pieces[] = {u"12", u"+", u" ", u"\n", u"[red]", u"[/]", u"(", u")", u"sin",
-                                   u"mmx", u"\u00ED", u"\u0087", u"...", u"-4"};
+  const std::u16string pieces[] = {u"12", u"+",   u" ",   u"\n",     u"[red]",  u"[/]", u"(",
+                                   u")",  u"sin", u"mmx", u"\u00ED", u"\u0087", u"...", u"-4"};
   for (int trial = 0; trial < 60; ++trial) {
     UiScene s(97, 41);
     std::u16string text;
@@ -201,13 +206,17 @@ TEST(TextFontTest, DrawStringFitCutsWithinTheWidth) {
   };
   const Row rows[] = {
       {16, u"abcdefgh", u"abcdefgh"},  // 16 or less never cuts
-      {5, u"abcdefgh", u"abcdefgh"},    {-3, u"abcdefgh", u"abcdefgh"},
-      {39, u"abcdefgh", u"abcdefgh"},   // fits exactly
-      {38, u"abcdefgh", u"abcdef..."},  {20, u"abcdefgh", u"abc..."},
+      {5, u"abcdefgh", u"abcdefgh"},
+      {-3, u"abcdefgh", u"abcdefgh"},
+      {39, u"abcdefgh", u"abcdefgh"},  // fits exactly
+      {38, u"abcdefgh", u"abcdef..."},
+      {20, u"abcdefgh", u"abc..."},
       // "abc" alone is 14 = 19 - 5, but with the gap before the dots it
       // would end at 20.
-      {19, u"abcdefgh", u"ab..."},      {17, u"abcdefgh", u"ab..."},
-      {17, u"mmmm", u"mm..."},           {17, u"", u""},
+      {19, u"abcdefgh", u"ab..."},
+      {17, u"abcdefgh", u"ab..."},
+      {17, u"mmmm", u"mm..."},
+      {17, u"", u""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(::testing::Message() << "max " << r.max);

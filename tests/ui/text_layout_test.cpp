@@ -42,8 +42,8 @@ TEST(LayoutTextTest, CellsAndLines) {
       {"long word breaks anywhere", u"123456", 22, Style(), 0,
        "1@10,5 2@14,5 3@18,5 4@10,13 5@14,13 6@18,13", 2},
       {"glyph ending on the edge fits", u"123", 21, Style(), 0, "1@10,5 2@14,5 3@18,5", 1},
-      {"space stays at the line end", u"ab cd", 28, Style(), 0, "a@10,5 b@15,5 ^@20,5 c@10,13 d@15,13",
-       2},
+      {"space stays at the line end", u"ab cd", 28, Style(), 0,
+       "a@10,5 b@15,5 ^@20,5 c@10,13 d@15,13", 2},
       {"trailing line feed adds no line", u"a\n", 200, Style(), 0, "a@10,5", 1},
       {"letter, line feed, letter", u"a\nb", 200, Style(), 0, "a@10,5 b@10,13", 2},
       {"line gap", u"a\nb", 200, Style(true, false, false, 3), 0, "a@10,5 b@10,16", 2},
@@ -78,8 +78,9 @@ TEST(LayoutTextTest, CellsAndLines) {
 }
 
 TEST(LayoutTextTest, ColoursByTagAndBracketDepth) {
-  constexpr uint32_t kNone = kNoColour, kRed = 0x000000FF, kBlue = 0x00FF0000, kMagenta = 0x00FF00FF,
-                     kGreen = 0x0000FF00, kYellow = 0x0000FFFF;
+  constexpr uint32_t kNone = kNoColour, kRed = 0x000000FF, kBlue = 0x00FF0000,
+                     kMagenta = 0x00FF00FF, kGreen = 0x0000FF00, kYellow = 0x0000FFFF;
+  constexpr uint32_t kOwn = 0x00123456, kGrey = 0x00C8C8C8, kDarkGrey = 0x003C3C3C;
   struct Row {
     const char* name;
     bool tinted;
@@ -92,20 +93,23 @@ TEST(LayoutTextTest, ColoursByTagAndBracketDepth) {
   const Row rows[] = {
       {"untinted ignores tags", false, u"[red]a[/]b", kNone, false, 200, {0, 0}},
       {"tinted applies tags", true, u"[red]a[/]b", kNone, false, 200, {kRed, kNone}},
-      {"end tag returns to the style", true, u"[green]a[/]b", 0x123456, false, 200, {kGreen, 0x123456}},
+      {"end tag returns to the style", true, u"[green]a[/]b", kOwn, false, 200, {kGreen, kOwn}},
       {"unknown tag changes nothing", true, u"[red]a[blue]b", kNone, false, 200, {kRed, kRed}},
-      {"untinted light grey darkened", false, u"ab", 0x00C8C8C8, false, 200, {0x003C3C3C, 0x003C3C3C}},
-      {"untinted other colour dropped", false, u"a", 0x00123456, false, 200, {0}},
-      {"tinted light grey kept", true, u"a", 0x00C8C8C8, false, 200, {0x00C8C8C8}},
-      {"untinted brackets 0 1 1 0", false, u"((1))", kNone, true, 200, {kBlue, kMagenta, 0, kMagenta, kBlue}},
-      {"tinted brackets 0 1 1 0", true, u"((1))", kNone, true, 200, {kGreen, kMagenta, kNone, kMagenta, kGreen}},
+      {"untinted light grey darkened", false, u"ab", kGrey, false, 200, {kDarkGrey, kDarkGrey}},
+      {"untinted other colour dropped", false, u"a", kOwn, false, 200, {0}},
+      {"tinted light grey kept", true, u"a", kGrey, false, 200, {kGrey}},
+      {"untinted brackets 0 1 1 0", false, u"((1))", kNone, true, 200,
+       {kBlue, kMagenta, 0, kMagenta, kBlue}},
+      {"tinted brackets 0 1 1 0", true, u"((1))", kNone, true, 200,
+       {kGreen, kMagenta, kNone, kMagenta, kGreen}},
       {"depth wraps modulo 3", false, u"((((", kNone, true, 200, {kBlue, kMagenta, kGreen, kBlue}},
       {"tinted depth 2", true, u"(((", kNone, true, 200, {kGreen, kMagenta, kYellow}},
       {"unmatched closers stay at depth 0", false, u"))(", kNone, true, 200, {kBlue, kBlue, kBlue}},
-      {"brackets uncoloured when off", true, u"(a)", 0x00123456, false, 200, {0x00123456, 0x00123456, 0x00123456}},
+      {"brackets uncoloured when off", true, u"(a)", kOwn, false, 200, {kOwn, kOwn, kOwn}},
       // "(" wraps and the word from the break is laid out again: its depth
       // must be that of the break point, not counted twice.
-      {"wrap at a bracket keeps the depth", false, u"ab+c(d)", kNone, true, 31, {0, 0, 0, 0, kBlue, 0, kBlue}},
+      {"wrap at a bracket keeps the depth", false, u"ab+c(d)", kNone, true, 31,
+       {0, 0, 0, 0, kBlue, 0, kBlue}},
       // "dd" wraps back to "cc", which lies before the red tag.
       {"wrap keeps the colour of the break point", true, u"ab+cc[red]dd", kNone, false, 37,
        {kNone, kNone, kNone, kNone, kNone, kRed, kRed}},

@@ -22,7 +22,8 @@ inline constexpr uint16_t kBackground = 0x4A69;  // a grey that no glyph or effe
 inline constexpr uint32_t kWhite = 0x00FFFFFF;
 
 struct UiScene {
-  explicit UiScene(int32_t width = 120, int32_t height = 60, int32_t glyph_scale = 1) : scale(glyph_scale) {
+  explicit UiScene(int32_t width = 120, int32_t height = 60, int32_t glyph_scale = 1)
+      : scale(glyph_scale) {
     EXPECT_EQ(target.Create(0, width, height), kOk);
     Clear();
     widgets.beginFrame(&target);
@@ -61,13 +62,15 @@ inline std::string CellText(const TextFont& f) {
 // Edits `want` as if glyph c of `font` were drawn plainly at (x, y): every
 // ink pixel of the strip lands there (inside the grid), key pixels leave it
 // alone.
-inline void PutGlyph(testing::Grid& want, const BitmapFont& font, char16_t c, int32_t x, int32_t y) {
+inline void PutGlyph(testing::Grid& want, const BitmapFont& font, char16_t c, int32_t x,
+                     int32_t y) {
   const uint16_t key = ColourToPixel(font.KeyColour());
   for (int32_t dy = 0; dy < font.GlyphHeight(); ++dy)
     for (int32_t dx = 0; dx < font.GlyphInkWidth(c); ++dx) {
       const uint16_t p = testing::Get(font, font.GlyphX(c) + dx, font.CutMode() + dy);
       const int32_t tx = x + dx, ty = y + dy;
-      if (p != key && tx >= 0 && ty >= 0 && tx < want.width && ty < want.height) want.at(tx, ty) = p;
+      if (p != key && tx >= 0 && ty >= 0 && tx < want.width && ty < want.height)
+        want.at(tx, ty) = p;
     }
 }
 

@@ -96,7 +96,8 @@ TEST(WidgetDrawTest, KeysWithoutImageAndDisabled) {
   // 11 x 16: the label is at 20 + 5 - 1 = 24, 10 + 8 - 4 + 1 = 15.
   for (int32_t y = 10; y < 26; ++y)
     for (int32_t x = 20; x < 31; ++x)
-      e.want.at(x, y) = x == 20 || x == 30 || y == 10 || y == 25 ? 0xFFFF : ColourToPixel(0x00204060);
+      e.want.at(x, y) =
+          x == 20 || x == 30 || y == 10 || y == 25 ? 0xFFFF : ColourToPixel(0x00204060);
   PutGlyph(e.want, *s.font.Font(), u'7', 24, 15);
   key.draw();
   e.Check(s.target);
@@ -120,7 +121,8 @@ TEST(WidgetDrawTest, SpriteDrawsOnlyInsideItsInsets) {
     const int32_t frames = testing::Between(rng, 1, 3);
     ASSERT_EQ(sprite.create(fw * frames, h, frames), kOk);
     for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < fw * frames; ++x) Put(sprite.surface(), x, y, testing::BiasedPixel(rng, kKeyPixel));
+      for (int32_t x = 0; x < fw * frames; ++x)
+        Put(sprite.surface(), x, y, testing::BiasedPixel(rng, kKeyPixel));
     const bool keyed = rng() % 2 == 0;
     if (keyed) sprite.setColourKey(kSampleFontKey);
     const int32_t l = testing::Between(rng, 0, 4), t = testing::Between(rng, 0, 4);
@@ -132,9 +134,9 @@ TEST(WidgetDrawTest, SpriteDrawsOnlyInsideItsInsets) {
     sprite.effect = kind == 2 ? 1 : 0;
     sprite.x = testing::Between(rng, -8, 52);
     sprite.y = testing::Between(rng, -8, 32);
-    SCOPED_TRACE(::testing::Message() << "trial " << trial << ": " << fw << "x" << h << " at " << sprite.x
-                                      << "," << sprite.y << " insets " << l << t << r << b << " keyed "
-                                      << keyed << " kind " << kind);
+    SCOPED_TRACE(::testing::Message() << "trial " << trial << ": " << fw << "x" << h << " at "
+                                      << sprite.x << "," << sprite.y << " insets " << l << t << r
+                                      << b << " keyed " << keyed << " kind " << kind);
     Expected e(target);
     for (int32_t dy = t; dy < h - b; ++dy)
       for (int32_t dx = l; dx < fw - r; ++dx) {
@@ -160,42 +162,43 @@ TEST(WidgetDrawTest, ImageButtonLabelAndSlot) {
   s.widgets.imageTable.buttonIcons = NumberedSprite(&s.tc.ctx, 6, 5, 2);
   ImageButton button(s.widgets);
   button.x = 4, button.y = 6;
-  button.iconFrame = 1;
-  button.caption = u"ok";
   button.labelColour = 0;
-  Expected e(s.target);
-  // Picture frame 0; icon at (4 + 2, 6 + 3); caption "ok" (9 wide) at
-  // 4 + 12 - 4 = 12 and 6 + 8 - 4 - 2 + 3 = 11.
-  PutFrame(e.want, *s.widgets.imageTable.buttonPicture, 0, 4, 6);
-  PutFrame(e.want, *s.widgets.imageTable.buttonIcons, 1, 6, 9);
-  PutGlyph(e.want, *s.font.Font(), u'o', 12, 11);
-  PutGlyph(e.want, *s.font.Font(), u'k', 17, 11);
-  button.draw();
-  e.Check(s.target);
-  EXPECT_EQ(button.width, 24);
-  EXPECT_EQ(button.height, 16);
-
-  // A large screen moves the icon to (x + 5, y + 6) and the caption 2 down;
-  // an icon frame the strip lacks draws no icon.
-  s.Clear();
-  s.widgets.largeScreen = true;
-  Expected large(s.target);
-  PutFrame(large.want, *s.widgets.imageTable.buttonPicture, 0, 4, 6);
-  PutFrame(large.want, *s.widgets.imageTable.buttonIcons, 1, 9, 12);
-  PutGlyph(large.want, *s.font.Font(), u'o', 12, 13);
-  PutGlyph(large.want, *s.font.Font(), u'k', 17, 13);
-  button.draw();
-  large.Check(s.target);
-  s.Clear();
-  Expected no_icon(s.target);
-  PutFrame(no_icon.want, *s.widgets.imageTable.buttonPicture, 0, 4, 6);
-  button.iconFrame = 2;
-  button.caption = WString();
-  button.draw();
-  no_icon.Check(s.target);
+  // Picture frame 0 at (4, 6); the icon at (x + 2, y + 3), on large screens
+  // (x + 5, y + 6); the caption "ok" (9 wide) at 4 + 12 - 4 = 12 and
+  // 6 + 8 - 4 - 2 + 3 = 11, on large screens 2 lower.
+  struct Row {
+    const char* name;
+    bool large;
+    int32_t icon_frame;
+    const char16_t* caption;
+    int32_t icon_x, icon_y;  // -1: no icon
+    int32_t caption_y;
+  };
+  const Row rows[] = {{"small screen", false, 1, u"ok", 6, 9, 11},
+                      {"large screen", true, 1, u"ok", 9, 12, 13},
+                      {"icon frame the strip lacks, no caption", false, 2, u"", -1, -1, 0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    s.Clear();
+    s.widgets.largeScreen = r.large;
+    button.iconFrame = r.icon_frame;
+    button.caption = r.caption;
+    Expected e(s.target);
+    PutFrame(e.want, *s.widgets.imageTable.buttonPicture, 0, 4, 6);
+    if (r.icon_x >= 0) PutFrame(e.want, *s.widgets.imageTable.buttonIcons, 1, r.icon_x, r.icon_y);
+    if (!button.caption.Empty()) {
+      PutGlyph(e.want, *s.font.Font(), u'o', 12, r.caption_y);
+      PutGlyph(e.want, *s.font.Font(), u'k', 17, r.caption_y);
+    }
+    button.draw();
+    e.Check(s.target);
+    EXPECT_EQ(button.width, 24);
+    EXPECT_EQ(button.height, 16);
+  }
 
   // "link" underlined one row below its glyphs: from x 10 to 10 + 19.
   s.Clear();
+  s.widgets.largeScreen = false;
   Label link(s.widgets);
   link.x = 10, link.y = 20;
   link.label = u"link";

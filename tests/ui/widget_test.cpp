@@ -171,14 +171,14 @@ TEST(WidgetTest, ImageButtonFrames) {
     int32_t frame;
   };
   const Row rows[] = {
-      {true, true, true, true, true, true, 2},         {false, true, true, true, false, false, 1},
-      {false, true, false, true, true, true, 0},       {false, false, false, false, false, false, 1},
-      {false, false, false, true, true, true, 1},      {false, false, false, true, true, false, 0},
+      {true, true, true, true, true, true, 2},     {false, true, true, true, false, false, 1},
+      {false, true, false, true, true, true, 0},   {false, false, false, false, false, false, 1},
+      {false, false, false, true, true, true, 1},  {false, false, false, true, true, false, 0},
       {false, false, false, true, false, true, 0},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(::testing::Message() << r.force << r.bound << r.bound_value << r.frame_only
-                                      << r.pressed << r.stylus);
+    SCOPED_TRACE(::testing::Message()
+                 << r.force << r.bound << r.bound_value << r.frame_only << r.pressed << r.stylus);
     WidgetState state;
     ImageButton b(state);
     bool flag = r.bound_value;
