@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "ui/sprite.h"
 #include "ui_test_support.h"
 
 namespace abacine {
@@ -26,25 +27,34 @@ struct BoxScene : UiScene {
 };
 
 TEST(TextBoxTest, ScrollKeepsTheCursorInside) {
+  enum Look { kPlain, kFramed, kBackground };
   struct Row {
     const char* name;
     const char16_t* text;
     int32_t cursor;
     const char16_t* prompt;
     bool right_aligned;
+    Look look;
     int32_t first;
     const char16_t* visible;
-    int32_t text_x;
+    int32_t text_x, text_y, height;
   };
   const Row rows[] = {
-      {"start", u"1234567890", 0, u"", false, 0, u"123456789", 11},
+      {"start", u"1234567890", 0, u"", false, kPlain, 0, u"123456789", 11, 20, 8},
       // The caret after "0" sits at 40 - 4 * first; 36 fits.
-      {"end", u"1234567890", 10, u"", false, 1, u"234567890", 11},
-      {"short text", u"12", 2, u"", false, 0, u"12", 11},
-      {"empty", u"", 0, u"", false, 0, u"", 11},
+      {"end", u"1234567890", 10, u"", false, kPlain, 1, u"234567890", 11, 20, 8},
+      {"short text", u"12", 2, u"", false, kPlain, 0, u"12", 11, 20, 8},
+      {"empty", u"", 0, u"", false, kPlain, 0, u"", 11, 20, 8},
       // The prompt "x>" (9 wide) moves the text to 11 + 9 + 1 = 21; 28 left.
-      {"prompt", u"1234567890", 10, u"x>", false, 3, u"4567890", 21},
-      {"right-aligned never scrolls", u"1234567890", 10, u"", true, 0, u"1234567890", 11},
+      {"prompt", u"1234567890", 10, u"x>", false, kPlain, 3, u"4567890", 21, 20, 8},
+      {"right-aligned never scrolls", u"1234567890", 10, u"", true, kPlain, 0, u"1234567890", 11,
+       20, 8},
+      // An eighth of the font height (1) above and below; the text moves
+      // down by 1 + 1.
+      {"framed", u"12", 2, u"", false, kFramed, 0, u"12", 11, 22, 10},
+      // A 40 x 16 background centres the text (16 - 8) / 2 = 4 down, less
+      // the text offset of 1.
+      {"background", u"12", 2, u"", false, kBackground, 0, u"12", 11, 23, 16},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -52,13 +62,28 @@ TEST(TextBoxTest, ScrollKeepsTheCursorInside) {
     s.box.label = r.text;
     s.box.prompt = r.prompt;
     s.box.rightAligned = r.right_aligned;
+    s.box.framed = r.look == kFramed;
+    s.box.frameColour = 0x00FFFFFF;
+    if (r.look == kBackground) {
+      s.widgets.imageTable.textBoxBackground = std::make_unique<Sprite>(&s.tc.ctx);
+      ASSERT_EQ(s.widgets.imageTable.textBoxBackground->create(40, 16, 1), kOk);
+      s.widgets.imageTable.textOffsetY = -1;
+    }
     ASSERT_TRUE(s.box.setCursor(r.cursor));
-    s.box.layOut();
+    s.box.draw();
     EXPECT_EQ(s.box.firstVisible(), r.first);
     EXPECT_EQ(s.box.visibleText(), r.visible);
     EXPECT_EQ(s.box.textPosition().x, r.text_x);
-    EXPECT_EQ(s.box.textPosition().y, 20);
-    EXPECT_EQ(s.box.height, 8);
+    EXPECT_EQ(s.box.textPosition().y, r.text_y);
+    EXPECT_EQ(s.box.height, r.height);
+    // The frame runs one pixel left of the box, around its height. (The
+    // background image and a right-aligned text cover those pixels.)
+    if (r.look == kBackground || r.right_aligned) continue;
+    const uint16_t frame = r.look == kFramed ? 0xFFFF : ui_test::kBackground;
+    for (const WidgetPoint p :
+         {WidgetPoint{9, 25}, WidgetPoint{49, 25}, WidgetPoint{30, 20}, WidgetPoint{30, 29}}) {
+      EXPECT_EQ(testing::Get(s.target, p.x, p.y), frame);
+    }
   }
 }
 
