@@ -140,6 +140,11 @@ bool ApplyFrames(const std::string& value, ProgramOptions* o, std::string* why) 
   return true;
 }
 
+bool ApplyWidgets(const std::string&, ProgramOptions* o, std::string*) {
+  o->widgets = true;
+  return true;
+}
+
 bool ApplyScreenshot(const std::string& value, ProgramOptions* o, std::string* why) {
   if (value.empty()) {
     *why = "expected a file name";
@@ -152,52 +157,67 @@ bool ApplyScreenshot(const std::string& value, ProgramOptions* o, std::string* w
 // Where an option is listed in --help.
 enum class Section { kDevice, kRun, kScript };
 
+// Which programs take an option.
+enum class Takers { kBoth, kCalculator, kDemo };
+
 struct OptionRow {
   const char* name;
   const char* valueName;  // in --help; null: the option takes no value
   Apply apply;
   Section section;
-  bool calculatorOnly;
+  Takers takers;
   const char* help;
 };
 
 // The table both programs parse and document. Help lines after the first
 // start at column 25.
 constexpr OptionRow kOptions[] = {
-    {"--screen", "WxH", ApplyScreen, Section::kDevice, false,
+    {"--screen", "WxH", ApplyScreen, Section::kDevice, Takers::kBoth,
      "screen size and orientation: 240x320, 320x240,\n"
      "                         480x640 or 640x480 (default 480x640)"},
-    {"--top-bar", "N", ApplyTopBar, Section::kDevice, true,
+    {"--top-bar", "N", ApplyTopBar, Section::kDevice, Takers::kCalculator,
      "height of the shell's top bar in pixels, less than\n"
      "                         the screen height (default 0)"},
-    {"--oem", "TEXT", ApplyOem, Section::kDevice, true,
+    {"--oem", "TEXT", ApplyOem, Section::kDevice, Takers::kCalculator,
      "the device's OEM information string (at most 199\n"
      "                         characters)"},
-    {"--os-version", "MAJ.MIN", ApplyOsVersion, Section::kDevice, true,
+    {"--os-version", "MAJ.MIN", ApplyOsVersion, Section::kDevice, Takers::kCalculator,
      "the system version the device reports (default 5.0)"},
-    {"--raw-frame-buffer", nullptr, ApplyRawFrameBuffer, Section::kDevice, true,
+    {"--raw-frame-buffer", nullptr, ApplyRawFrameBuffer, Section::kDevice, Takers::kCalculator,
      "the display driver offers its raw frame buffer\n"
      "                         (used with --fullscreen on versions above 4.20)"},
-    {"--fullscreen", nullptr, ApplyFullScreen, Section::kRun, false,
+    {"--fullscreen", nullptr, ApplyFullScreen, Section::kRun, Takers::kBoth,
      "open the display full screen through the Game API\n"
      "                         library (gx.so beside the program) or the raw frame\n"
      "                         buffer, instead of a window below the top bar"},
-    {"--scale", "N", ApplyScale, Section::kRun, false,
+    {"--scale", "N", ApplyScale, Section::kRun, Takers::kBoth,
      "window pixels per screen pixel, 1 to 8 (default 2\n"
      "                         for 240x320 and 320x240, else 1)"},
-    {"--headless", nullptr, ApplyHeadless, Section::kRun, false,
+    {"--headless", nullptr, ApplyHeadless, Section::kRun, Takers::kBoth,
      "no window: the same program with nothing shown"},
-    {"--registry", "FILE", ApplyRegistry, Section::kRun, true,
+    {"--registry", "FILE", ApplyRegistry, Section::kRun, Takers::kCalculator,
      "the settings file (accepted; not used yet: this\n"
      "                         version keeps no settings)"},
-    {"--frames", "N", ApplyFrames, Section::kScript, false,
+    {"--widgets", nullptr, ApplyWidgets, Section::kRun, Takers::kDemo,
+     "show the widget gallery instead of the graphics scene\n"
+     "                         (a tap presses keys and buttons and places the text\n"
+     "                         box's cursor)"},
+    {"--frames", "N", ApplyFrames, Section::kScript, Takers::kBoth,
      "quit after N frame periods (30 per second)"},
-    {"--screenshot", "FILE.png", ApplyScreenshot, Section::kScript, false,
+    {"--screenshot", "FILE.png", ApplyScreenshot, Section::kScript, Takers::kBoth,
      "write the screen to FILE.png at exit"},
 };
 
 bool Takes(const OptionRow& row, ProgramKind kind) {
-  return !row.calculatorOnly || kind == ProgramKind::kCalculator;
+  switch (row.takers) {
+    case Takers::kCalculator:
+      return kind == ProgramKind::kCalculator;
+    case Takers::kDemo:
+      return kind == ProgramKind::kDemo;
+    case Takers::kBoth:
+      break;
+  }
+  return true;
 }
 
 ParseOutcome Error(std::string message) {

@@ -22,18 +22,22 @@ AppConfig DemoConfig(uint32_t instance, const ProgramOptions& options) {
   return config;
 }
 
-DemoApp::DemoApp(const AppConfig& config) : AppFramework(config) {}
+DemoApp::DemoApp(const AppConfig& config, bool widgetGallery)
+    : AppFramework(config), showGallery_(widgetGallery) {}
 
 DemoApp::~DemoApp() = default;
 
 ResultCode DemoApp::createSurfaces(Display* /*display*/, uint32_t /*instance*/) {
   if (scene_ == nullptr) scene_.reset(new (std::nothrow) DemoScene(graphicsContext()));
-  return scene_ != nullptr ? kOk : kErrOutOfMemory;
+  if (showGallery_ && gallery_ == nullptr) gallery_.reset(new (std::nothrow) WidgetGallery(graphicsContext()));
+  return scene_ != nullptr && (gallery_ != nullptr || !showGallery_) ? kOk : kErrOutOfMemory;
 }
 
-ResultCode DemoApp::initSurfaces(Display* /*display*/, uint32_t /*instance*/) {
+ResultCode DemoApp::initSurfaces(Display* display, uint32_t /*instance*/) {
   // A sprite that cannot be made leaves a gap in the picture, nothing worse.
-  if (const ResultCode built = scene_->Build(); built != kOk) {
+  const ResultCode built = gallery_ != nullptr ? gallery_->Build(display->Width(), display->Height())
+                                               : scene_->Build();
+  if (built != kOk) {
     std::fprintf(stderr, "abacine-demo: sprites incomplete, code %s\n", HexCode(built).c_str());
   }
   return kOk;
@@ -41,6 +45,11 @@ ResultCode DemoApp::initSurfaces(Display* /*display*/, uint32_t /*instance*/) {
 
 ResultCode DemoApp::drawFrame(Surface* back, uint32_t /*frameFlags*/) {
   if (back == nullptr) return kOk;
+  if (gallery_ != nullptr) {
+    gallery_->Draw(back);
+    ++frame_;
+    return kOk;
+  }
   const std::string status = std::to_string(display()->Width()) + "x" +
                              std::to_string(display()->Height()) +
                              (config().shellMode == 0 ? " full screen (Game API)" : " windowed") +
@@ -81,13 +90,20 @@ void DemoApp::onKeyDown(int32_t key, const GameKeyList& keys) {
 
 void DemoApp::onStylusDown(int32_t x, int32_t y) {
   stylusDown_ = true;
-  scene_->PlaceGem(x, y);
+  if (gallery_ != nullptr) {
+    gallery_->StylusDown(x, y);
+  } else {
+    scene_->PlaceGem(x, y);
+  }
 }
 
-void DemoApp::onStylusUp(int32_t /*x*/, int32_t /*y*/) { stylusDown_ = false; }
+void DemoApp::onStylusUp(int32_t x, int32_t y) {
+  stylusDown_ = false;
+  if (gallery_ != nullptr) gallery_->StylusUp(x, y);
+}
 
 void DemoApp::onStylusMove(int32_t x, int32_t y) {
-  if (stylusDown_) scene_->PlaceGem(x, y);
+  if (stylusDown_ && gallery_ == nullptr) scene_->PlaceGem(x, y);
 }
 
 intptr_t DemoApp::windowProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam,

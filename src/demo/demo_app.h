@@ -1,6 +1,7 @@
 // The graphics demo on the framework: the scene drawn into the back buffer
 // every frame, the gem moved by the direction keys (held keys repeat) and
-// placed by the stylus, Escape to quit.
+// placed by the stylus, Escape to quit; or, with --widgets, the widget
+// gallery, whose keys, buttons and text box take the stylus.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "app/app_framework.h"
 #include "app/options.h"
 #include "demo/demo_scene.h"
+#include "demo/widget_gallery.h"
 
 namespace abacine::demo {
 
@@ -19,7 +21,7 @@ AppConfig DemoConfig(uint32_t instance, const ProgramOptions& options);
 
 class DemoApp final : public AppFramework {
  public:
-  explicit DemoApp(const AppConfig& config);
+  DemoApp(const AppConfig& config, bool widgetGallery);
   ~DemoApp() override;
 
   ResultCode createSurfaces(Display* display, uint32_t instance) override;
@@ -39,7 +41,9 @@ class DemoApp final : public AppFramework {
   int64_t framesDrawn() const { return frame_; }
 
  private:
+  const bool showGallery_;
   std::unique_ptr<DemoScene> scene_;
+  std::unique_ptr<WidgetGallery> gallery_;
   int64_t frame_ = 0;
   bool stylusDown_ = false;
   bool reportedDrawError_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "demo/paint_util.h"
 #include "graphics/bitmap_font.h"
 
 namespace abacine::demo {
@@ -11,23 +12,6 @@ namespace {
 // Colours are 0x00BBGGRR.
 constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
 constexpr uint32_t kKey = Rgb(255, 0, 255);
-
-uint32_t Mix(uint32_t a, uint32_t b, int32_t t, int32_t n) {
-  auto channel = [&](int shift) {
-    const int32_t ca = static_cast<int32_t>((a >> shift) & 0xFF);
-    const int32_t cb = static_cast<int32_t>((b >> shift) & 0xFF);
-    return static_cast<uint32_t>(ca + (cb - ca) * t / std::max(n, 1)) << shift;
-  };
-  return channel(0) | channel(8) | channel(16);
-}
-
-// Keeps the first failure.
-struct FirstError {
-  ResultCode code = kOk;
-  void operator()(ResultCode c) {
-    if (code == kOk && c != kOk) code = c;
-  }
-};
 
 // A 0..period..0 triangle wave.
 int32_t Triangle(int64_t t, int32_t period) {

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   spec.headlessFrames = 1;
   spec.makeApp = [](const ProgramOptions& options) -> std::unique_ptr<AppFramework> {
     return std::unique_ptr<AppFramework>(new (std::nothrow) demo::DemoApp(
-        demo::DemoConfig(static_cast<uint32_t>(getpid()), options)));
+        demo::DemoConfig(static_cast<uint32_t>(getpid()), options), options.widgets));
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   return RunProgram(spec, args, platform::MakeSdlBackend);

@@ -29,8 +29,8 @@ DemoRun RunDemo(const std::string& args) {
 TEST(DemoTest, HelpListsEveryFlagItTakesAndNoOther) {
   const DemoRun run = RunDemo("--help");
   EXPECT_EQ(run.status, 0);
-  for (const char* flag : {"--screen", "--scale", "--fullscreen", "--headless", "--frames", "--screenshot", "--help",
-                           "--version", "Escape", "F8"}) {
+  for (const char* flag : {"--screen", "--scale", "--fullscreen", "--headless", "--widgets", "--frames",
+                           "--screenshot", "--help", "--version", "Escape", "F8"}) {
     EXPECT_NE(run.output.find(flag), std::string::npos) << flag;
   }
   for (const char* flag : {"--top-bar", "--oem", "--os-version", "--raw-frame-buffer", "--registry"}) {
@@ -76,6 +76,28 @@ TEST(DemoTest, HeadlessScreenshotHasTheScreenSizeAndAPicture) {
       colours.insert(uint32_t{image.rgb[i]} << 16 | uint32_t{image.rgb[i + 1]} << 8 | image.rgb[i + 2]);
     }
     EXPECT_GT(colours.size(), 50u);
+  }
+}
+
+TEST(DemoTest, WidgetGalleryDrawsOnEveryScreen) {
+  for (const std::string screen : {"240x320", "320x240", "480x640", "640x480"}) {
+    SCOPED_TRACE(screen);
+    const std::string shot = TempPath("widgets" + screen + ".png");
+    const DemoRun run = RunDemo("--widgets --headless --screen " + screen + " --screenshot " + shot);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "");  // every image and font was made
+    const Image image = ReadPng(shot);
+    std::remove(shot.c_str());
+    ASSERT_TRUE(image.ok);
+    EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height), screen);
+    // Mostly the calculator's background, with a good share of widgets on it.
+    size_t background = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3) {
+      background += image.rgb[i] == 0xE7 && image.rgb[i + 1] == 0xE7 && image.rgb[i + 2] == 0xE7;
+    }
+    const size_t pixels = size_t{image.width} * image.height;
+    EXPECT_GT(background, pixels / 3);
+    EXPECT_LT(background, pixels * 9 / 10);
   }
 }
 
