@@ -8,13 +8,9 @@
 #include <string>
 
 #include "app/app_framework.h"
+#include "app/settings_store.h"
 
 namespace abacine {
-
-class SettingsStore;
-
-// Which way saveExtraSettings moves values.
-enum class SettingsDirection : int32_t { kLoad = 0, kSave = 1 };
 
 // Screen size classes: every pixel constant is given for the 240 class and
 // doubled on the 480 class.
