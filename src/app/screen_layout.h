@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "app/skin_table.h"
+#include "platform/rect.h"
 
 namespace abacine {
 
@@ -28,27 +29,7 @@ struct ScreenPoint {
 };
 
 // Right and bottom are exclusive.
-struct ScreenRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-  // True when the two share at least one pixel.
-  bool Intersects(const ScreenRect& other) const {
-    return !Empty() && !other.Empty() && left < other.right && other.left < right && top < other.bottom &&
-           other.top < bottom;
-  }
-  // True when every pixel of inner lies in this rectangle (an empty inner
-  // lies anywhere).
-  bool Contains(const ScreenRect& inner) const {
-    return inner.Empty() || (left <= inner.left && inner.right <= right && top <= inner.top && inner.bottom <= bottom);
-  }
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
+using ScreenRect = platform::Rect;
 
 // One frame of a skin image.
 struct FrameSize {
