@@ -36,8 +36,19 @@ int CountTornFiles(const std::string& path, const char* mode, int kills, unsigne
   for (int i = 0; i < kills; ++i) {
     char* argv[] = {const_cast<char*>(REGISTRY_SAVER), const_cast<char*>(path.c_str()),
                     const_cast<char*>(mode), nullptr};
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, ready[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclose(&actions, ready[0]);
     pid_t pid = 0;
-    EXPECT_EQ(::posix_spawn(&pid, REGISTRY_SAVER, nullptr, nullptr, argv, environ), 0);
+    EXPECT_EQ(::posix_spawn(&pid, REGISTRY_SAVER, &actions, nullptr, argv, environ), 0);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(ready[1]);
+    char byte = 0;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
     std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
     ::kill(pid, SIGKILL);
     int status = 0;
