@@ -64,6 +64,10 @@ ResultCode RunPng(PngJob* job) {
   // Lets libpng refuse oversized images while reading the header, before it
   // allocates anything for them.
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  // Only IHDR, PLTE, tRNS and IDAT matter here. The rest (text, profiles,
+  // palette suggestions, ...) is skipped unread: a header announcing 2 GiB
+  // of text would otherwise have libpng make room for all of it first.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
 
   png_uint_32 width = 0;

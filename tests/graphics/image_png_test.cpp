@@ -6,6 +6,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -256,6 +260,82 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
       EXPECT_EQ(surface.LockPixels(&d), kOk);  // not left locked
       EXPECT_EQ(surface.UnlockPixels(), kOk);
     }
+  }
+}
+
+// ---- chunks the decoder has no use for ---------------------------------------------
+
+Bytes Chunk(const char* type, const Bytes& data) {
+  Bytes out;
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(data.size() >> shift));
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef*>(type), 4), data.data(),
+                          static_cast<uInt>(data.size()));
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(crc >> shift));
+  return out;
+}
+
+// How much more memory than before `work` this process held at its peak,
+// in KiB; -1 when the kernel does not let the peak be reset.
+long PeakGrowthKb(const std::function<void()>& work) {
+  auto status = [](const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+    }
+    return -1L;
+  };
+  if (!(std::ofstream("/proc/self/clear_refs") << "5" << std::flush)) return -1;
+  const long before = status("VmRSS:");
+  work();
+  const long peak = status("VmHWM:");
+  return before < 0 || peak < 0 ? -1 : peak - before;
+}
+
+// A chunk header may announce up to 2 GiB of text, palette suggestions or
+// profile that the file does not hold: the decoder must not make room for
+// it, only skip it, and so fail at once at the end of the data.
+TEST(ImagePng, AncillaryChunksAreSkippedWithoutMakingRoomForThem) {
+  Screen screen;
+  const Bytes header = {137, 80, 78, 71, 13, 10, 26, 10};
+  const Bytes ihdr = Chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 3, 8, PNG_COLOR_TYPE_RGB, 0, 0, 0});
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL", "hIST", "prVt"}) {
+    SCOPED_TRACE(type);
+    Bytes bytes = header;
+    bytes.insert(bytes.end(), ihdr.begin(), ihdr.end());
+    bytes.insert(bytes.end(), {0x7F, 0xFF, 0xFF, 0xFF});
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), {'a', 0, 'b'});
+    Surface surface(&screen.context);
+    ResultCode code = kOk;
+    const auto begun = std::chrono::steady_clock::now();
+    const long grownKb = PeakGrowthKb([&] { code = Load(&surface, bytes); });
+    const auto took = std::chrono::steady_clock::now() - begun;
+    EXPECT_EQ(code, kErrBadImageData);
+    EXPECT_EQ(surface.Pixels(), nullptr);
+    EXPECT_LT(took, std::chrono::milliseconds(10));
+    if (grownKb >= 0) {
+      EXPECT_LT(grownKb, 8 * 1024);
+    }
+  }
+
+  // Sound ancillary chunks change nothing; the transparency chunk still counts.
+  Case c = MakeCase(PNG_COLOR_TYPE_RGB, 8, true);
+  const Bytes plain = Encode(c.png);
+  Bytes decorated(plain.begin(), plain.begin() + 33);  // signature and IHDR
+  const std::string text = "Comment\0made by hand";
+  for (const Bytes& chunk : {Chunk("tEXt", Bytes(text.begin(), text.end())), Chunk("gAMA", {0, 0, 0xB1, 0x8F}),
+                             Chunk("pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}),
+                             Chunk("sBIT", {1, 1, 1}), Chunk("tIME", {0x07, 0xE8, 1, 2, 3, 4, 5})}) {
+    decorated.insert(decorated.end(), chunk.begin(), chunk.end());
+  }
+  decorated.insert(decorated.end(), plain.begin() + 33, plain.end());
+  for (const uint32_t flags : {0u, kLoadAlphaAsGrey}) {
+    Surface surface(&screen.context);
+    ASSERT_EQ(Load(&surface, decorated, flags), kOk);
+    EXPECT_EQ(Logical(surface), flags == 0 ? c.colour : c.alpha);
   }
 }
 
