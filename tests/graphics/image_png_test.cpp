@@ -193,8 +193,11 @@ TEST(ImagePng, PixelsFollowTheSurfaceLayoutAndFiveFiveFiveStaysCleared) {
 TEST(ImagePng, LargestSideIsAcceptedAndOneMoreRefusedBeforeAnyAllocation) {
   Screen screen;
   struct Row { int width, height; ResultCode code; };
+  static_assert(kMaxImagePixels == 8192 * 2048);
   for (const Row& row : {Row{8192, 1, kOk}, Row{1, 8192, kOk}, Row{8193, 1, kErrBadImageData},
-                         Row{1, 8193, kErrBadImageData}, Row{1000000, 1, kErrBadImageData}}) {
+                         Row{1, 8193, kErrBadImageData}, Row{1000000, 1, kErrBadImageData},
+                         Row{8192, 2048, kOk}, Row{2048, 8192, kOk}, Row{8192, 2049, kErrBadImageData},
+                         Row{4097, 4096, kErrBadImageData}}) {
     SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
     Png image{row.width, row.height, 1, PNG_COLOR_TYPE_GRAY};
     image.rows.assign(static_cast<size_t>(row.height), Bytes(static_cast<size_t>((row.width + 7) / 8), 0xAA));
@@ -230,8 +233,15 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
   interlaced.png.interlaced = true;
   // created: whether the failure comes after the surface is made
   struct Row { const char* what; Bytes bytes; ResultCode code; bool created; };
+  // A header claiming more rows than the data could inflate to, even at
+  // deflate's best ratio (1032 to 1): 7 x 8192 from a 7 x 3 file.
+  Bytes tall = Encode(MakeCase(PNG_COLOR_TYPE_RGB, 8).png);
+  tall[20] = 0, tall[21] = 0, tall[22] = 0x20, tall[23] = 0;
+  const uLong tall_crc = crc32(0, tall.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) tall[29 + i] = static_cast<uint8_t>(tall_crc >> (24 - 8 * i));
   const Row rows[] = {
       {"interlaced", Encode(interlaced.png), kErrBadImageData, false},
+      {"more rows than the data can hold", tall, kErrBadImageData, false},
       {"signature only", cut(8), kErrBadImageData, false},
       {"cut inside the header chunk", cut(20), kErrBadImageData, false},
       {"cut after the header chunk", cut(33), kErrBadImageData, false},
