@@ -14,8 +14,8 @@
 // operands the operators expect; the interpreter catches the rest.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <memory_resource>
 #include <string>
 #include <string_view>
