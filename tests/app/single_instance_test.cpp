@@ -6,14 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "support/process.h"
 #include "support/scratch_dir.h"
 
 namespace abacine::platform {
@@ -178,28 +175,6 @@ TEST_F(SingleInstanceTest, TheLockOutlivesTheSocketAndFailuresAreSaid) {
   EXPECT_NE(note.find(dir_ + "/a/b"), std::string::npos) << note;
   EXPECT_NE(note.find(dir_ + "/c/d"), std::string::npos) << note;
   EXPECT_NE(note.find("without"), std::string::npos) << note;
-}
-
-// A first copy that never accepts: later starts fill its queue, and each
-// one after that still comes back (as second) within its bounded wait.
-TEST_F(SingleInstanceTest, LaterStartsNeverWaitLongForAFirstThatDoesNotAnswer) {
-  SingleInstance first;
-  ASSERT_EQ(first.Acquire(dir_, "abacine"), InstanceRole::kFirst);
-  constexpr int kStarts = 14;
-  std::vector<pid_t> starts;
-  const auto begun = std::chrono::steady_clock::now();
-  for (int i = 0; i < kStarts; ++i) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      SingleInstance later;
-      _exit(later.Acquire(dir_, "abacine") == InstanceRole::kSecond ? 0 : 1);
-    }
-    ASSERT_GT(pid, 0);
-    starts.push_back(pid);
-  }
-  for (const pid_t pid : starts) EXPECT_EQ(testing::WaitProcess(pid, std::chrono::seconds(6)), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(4));
-  EXPECT_GT(first.PollRaiseRequests(), 0);
 }
 
 }  // namespace
