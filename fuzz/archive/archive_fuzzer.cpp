@@ -2,7 +2,8 @@
 // through a memory file, every file in its tree is looked up by path, opened
 // and read to its end in pieces, rewound and read again. The reader's promises
 // are checked as invariants: nodes and stored data lie inside the file, and
-// no read delivers more than the entry's size.
+// no read delivers more than the entry's size. It runs with memory limits
+// (fuzz_defaults.h).
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_defaults.h"
 #include "graphics/archive.h"
 
 using namespace abacine;
@@ -101,6 +103,11 @@ void Exercise(Archive& archive, const uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  abacine::fuzz::UseMemoryLimits(argc, argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int fd = memfd_create("archive_fuzzer", MFD_CLOEXEC);

@@ -1,9 +1,11 @@
 // Fuzzes image decoding: the input is an image file (PNG, BMP or anything
 // else) given to LoadFromMemory, in colour mode or alpha mode by the last
 // byte. Afterwards the surface must be unlocked and, when decoding succeeded,
-// of a size the decoders allow.
+// of a size the decoders allow. It runs with memory limits (fuzz_defaults.h):
+// a small input that costs a large allocation is reported as a fault.
 #include <cstdint>
 
+#include "fuzz_defaults.h"
 #include "graphics/graphics_context.h"
 #include "graphics/image_decoder.h"
 #include "graphics/surface.h"
@@ -29,6 +31,11 @@ GraphicsContext& Context() {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  abacine::fuzz::UseMemoryLimits(argc, argv);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 0xFFFFFFFFu) return 0;
   Surface surface(&Context());
@@ -38,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Succeeded(code)) {
     Require(surface.Width() >= 1 && surface.Width() <= kMaxImageSide);
     Require(surface.Height() >= 1 && surface.Height() <= kMaxImageSide);
+    Require(int64_t{surface.Width()} * surface.Height() <= kMaxImagePixels);
   }
   return 0;
 }

@@ -100,11 +100,15 @@ int AppFramework::run() {
     platform::SetForegroundWindow(existing);
     return 0;
   }
-  if (!instanceOptions_.directory.empty()) {
-    // Unavailable (a folder we cannot trust) runs without the lock: better
+  if (const InstanceOptions& one = instanceOptions_; !one.directory.empty()) {
+    // Unavailable (no folder we can trust) runs without the lock: better
     // two copies than a calculator that will not start.
-    if (instance_.Acquire(instanceOptions_.directory, instanceOptions_.name) ==
-        platform::InstanceRole::kSecond) {
+    std::string note;
+    const platform::InstanceRole role = instance_.AcquireWithFallback(
+        one.directory, one.fallbackDirectory.empty() ? one.directory : one.fallbackDirectory, one.name,
+        &note);
+    if (!note.empty() && one.onNote) one.onNote(note);
+    if (role == platform::InstanceRole::kSecond) {
       instance_.Release();
       return 0;
     }
@@ -184,6 +188,9 @@ int AppFramework::run() {
     result = callbackFailure_;
   }
 
+  // The error box may wait long for a click: later starts must not queue
+  // up behind it meanwhile.
+  instance_.StopListening();
   finishRun();
   instance_.Release();
   return result;

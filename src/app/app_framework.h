@@ -87,8 +87,11 @@ inline constexpr uint32_t kShellShowInputButton = 0x4;
 // (tests included) would otherwise share the user's one lock.
 struct InstanceOptions {
   std::string directory;             // empty: only windows of this process are looked for
+  std::string fallbackDirectory;     // used when `directory` cannot be; empty: none
   std::string name = "abacine";
   std::function<void()> onRaise;     // a later start asked for the window (once per start)
+  // A folder was passed over (or none holds the lock): one line saying so.
+  std::function<void(const std::string&)> onNote;
 };
 
 class AppFramework {

@@ -205,7 +205,9 @@ constexpr OptionRow kOptions[] = {
     {"--frames", "N", ApplyFrames, Section::kScript, Takers::kBoth,
      "quit after N frame periods (30 per second)"},
     {"--screenshot", "FILE.png", ApplyScreenshot, Section::kScript, Takers::kBoth,
-     "write the screen to FILE.png at exit"},
+     "write the screen to FILE.png at exit; only a regular\n"
+     "                         file is replaced (a symlink is followed to the file it\n"
+     "                         names), anything else is refused"},
 };
 
 bool Takes(const OptionRow& row, ProgramKind kind) {

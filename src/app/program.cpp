@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/single_instance.h"
+#include "text/escape.h"
 #include "text/hex.h"
 #include "text/utf.h"
 
@@ -17,14 +18,18 @@ volatile std::sig_atomic_t g_quit = 0;
 
 extern "C" void OnQuitSignal(int) { g_quit = 1; }
 
-// SIGINT and SIGTERM end the run like the close command, so that the
-// program leaves as a closed window does.
+// Signals that would end the process end the run like the close command
+// instead, so that it leaves as a closed window does (onExit, the socket
+// removed, the screenshot written): SIGINT, SIGTERM, SIGHUP (its terminal
+// closed) and the two user signals. A closed pipe, or a file size limit on
+// the screenshot, fails that one write instead of killing the program.
 void CatchQuitSignals() {
   struct sigaction action {};
   action.sa_handler = OnQuitSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int quit : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2}) sigaction(quit, &action, nullptr);
+  action.sa_handler = SIG_IGN;
+  for (const int ignored : {SIGPIPE, SIGXFSZ}) sigaction(ignored, &action, nullptr);
 }
 
 }  // namespace
@@ -42,7 +47,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
       return 0;
     case ParseAction::kError:
       std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name,
-                   parsed.message.c_str(), name);
+                   EscapeForTerminal(parsed.message).c_str(), name);
       return 2;
     case ParseAction::kRun:
       break;
@@ -64,6 +69,10 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
   if (spec.singleInstance) {
     InstanceOptions instance;
     instance.directory = platform::SingleInstance::DefaultDirectory();
+    instance.fallbackDirectory = platform::SingleInstance::PrivateDirectory();
+    instance.onNote = [name](const std::string& note) {
+      std::fprintf(stderr, "%s: %s\n", name, EscapeForTerminal(note).c_str());
+    };
     if (options.headless) {
       instance.onRaise = [name] {
         std::fprintf(stderr, "%s: a second start asked for the window\n", name);
@@ -107,9 +116,10 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
     }
   }
   // A second start (no frame ran) leaves no screenshot.
+  std::string why;
   if (!options.screenshot.empty() && app->framePeriods() > 0 &&
-      !platform::WriteScreenPng(options.screenshot)) {
-    std::fprintf(stderr, "%s: could not write %s\n", name, options.screenshot.c_str());
+      !platform::WriteScreenPng(options.screenshot, &why)) {
+    std::fprintf(stderr, "%s: could not write %s\n", name, EscapeForTerminal(why).c_str());
     if (code == 0) code = 1;
   }
   app.reset();

@@ -209,6 +209,10 @@ bool Run(Evaluator& evaluator, double& result) {
 }
 
 bool Evaluate(const char16_t* text, double& result, EvalFailure& failure) {
+  return Evaluate(text == nullptr ? std::u16string_view() : std::u16string_view(text), result, failure);
+}
+
+bool Evaluate(std::u16string_view text, double& result, EvalFailure& failure) {
   alignas(std::max_align_t) std::byte buffer[kArenaBytes];
   std::pmr::monotonic_buffer_resource arena(buffer, sizeof buffer);
   Evaluator evaluator(&arena);
@@ -230,6 +234,10 @@ bool Evaluate(const char16_t* text, double& result, EvalFailure& failure) {
 }
 
 bool Evaluate(const char16_t* text, double& result, int32_t& error) {
+  return Evaluate(text == nullptr ? std::u16string_view() : std::u16string_view(text), result, error);
+}
+
+bool Evaluate(std::u16string_view text, double& result, int32_t& error) {
   EvalFailure failure;
   const bool ok = Evaluate(text, result, failure);
   error = failure.code;

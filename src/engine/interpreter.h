@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory_resource>
+#include <string_view>
 #include <vector>
 
 #include "engine/parser.h"
@@ -106,5 +107,10 @@ struct EvalFailure {
 
 // Evaluate, also saying where and why it failed.
 bool Evaluate(const char16_t* text, double& result, EvalFailure& failure);
+
+// The same for a text of a given length: every unit is read, so a NUL inside
+// it is a character the calculator does not know (code 4), not its end.
+bool Evaluate(std::u16string_view text, double& result, int32_t& error);
+bool Evaluate(std::u16string_view text, double& result, EvalFailure& failure);
 
 }  // namespace abacine

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int32_t kBarrier = 7;
 
-// Longer texts fail with kParseMalformed: no input line comes near this, and
-// the cap keeps every count far from the 32-bit limit and the token list's
-// size bounded.
-constexpr size_t kMaxTextLength = size_t{1} << 20;
-
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
@@ -207,11 +202,15 @@ bool Parser::ScanName() {
 }
 
 bool Parser::Parse(const char16_t* text, TokenList& output) {
+  return Parse(text == nullptr ? std::u16string_view() : std::u16string_view(text), output);
+}
+
+bool Parser::Parse(std::u16string_view text, TokenList& output) {
   output.clear();
   output_ = &output;
   operators_.clear();
   argCounts_.clear();
-  text_ = text;
+  text_ = text.data();
   lastOperator_ = 0;
   SetCurrent(NoToken, 0);
   afterOperand_ = false;
@@ -224,9 +223,9 @@ bool Parser::Parse(const char16_t* text, TokenList& output) {
   index_ = 0;
   length_ = 0;
 
-  const size_t length = text == nullptr ? 0 : std::char_traits<char16_t>::length(text);
+  const size_t length = text.size();
   if (length == 0) return Fail(kParseEmpty);
-  if (length > kMaxTextLength) return Fail(kParseMalformed);
+  if (length > kMaxInputLength) return Fail(kParseMalformed);
   length_ = static_cast<int32_t>(length);
 
   // Reserves are a speed-up only; the containers grow past them as needed.

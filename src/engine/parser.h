@@ -14,9 +14,11 @@
 // operands the operators expect; the interpreter catches the rest.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory_resource>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/signs.h"
@@ -55,6 +57,11 @@ inline constexpr int16_t kOpIndex = 378;        // 256 + 122, emitted by ']'
 // '[', which stay on the operator stack as barriers.
 int32_t OperatorPrecedence(int32_t code);
 
+// Longer texts fail with kParseMalformed (and no place to blame): no input
+// line comes near this, and the cap keeps every count far from the 32-bit
+// limit and the token list's size bounded.
+inline constexpr size_t kMaxInputLength = size_t{1} << 20;
+
 // Failure codes of Parse.
 enum ParseError : int32_t {
   kParseOperandCount = 1,   // operands and operators do not add up
@@ -81,9 +88,11 @@ class Parser {
   // parser lives.
   explicit Parser(std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
-  // Parses the zero-terminated text (null counts as empty) into output,
-  // which is cleared first. On failure output is empty, ErrorCode() tells
-  // why, and false is returned.
+  // Parses the text into output, which is cleared first. On failure output
+  // is empty, ErrorCode() tells why, and false is returned. Every unit of
+  // the view is read, a NUL too (which is outside the alphabet).
+  bool Parse(std::u16string_view text, TokenList& output);
+  // The same for a zero-terminated text; null counts as empty.
   bool Parse(const char16_t* text, TokenList& output);
 
   // The code of the last failure, -1 if none.

@@ -10,6 +10,7 @@
 #include "engine/parser.h"
 #include "text/signs.h"
 #include "eval/builtin_help.h"
+#include "text/escape.h"
 #include "text/sign_text.h"
 
 namespace abacine {
@@ -48,7 +49,8 @@ constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
     {"lg", "log10"},    {"arsinh", "asinh"}, {"arcosh", "acosh"}, {"artanh", "atanh"},
 };
 
-std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+// What the user typed may hold controls; they are shown written out.
+std::string Quoted(std::string_view s) { return "'" + EscapeForTerminal(s) + "'"; }
 
 class Describer {
  public:

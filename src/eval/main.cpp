@@ -16,6 +16,7 @@
 #include "eval/builtin_help.h"
 #include "eval/failure_text.h"
 #include "eval/input_forms.h"
+#include "eval/line_reader.h"
 #include "numeric/format.h"
 #include "text/sign_text.h"
 #include "text/wstring.h"
@@ -29,6 +30,10 @@ namespace {
 constexpr int kExitAnswered = 0;
 constexpr int kExitNoAnswer = 1;
 constexpr int kExitUsage = 2;
+
+// A line of more bytes than this has more units than the engine takes,
+// whatever it holds; it is refused without being kept.
+constexpr size_t kMaxLineBytes = abacine::kMaxInputLength * abacine::kMaxUtf8BytesPerCalcUnit;
 
 constexpr const char* kHelp = R"HELP(Usage: abacine-eval [OPTION]... [EXPRESSION]...
 Evaluate calculator expressions as the Abacine answer display shows them.
@@ -124,7 +129,7 @@ bool EvaluateLine(std::string_view line, const Options& options) {
   abacine::ApplyTerminalForms(text);
   double value = 0;
   abacine::EvalFailure failure;
-  if (!abacine::Evaluate(text.c_str(), value, failure)) {
+  if (!abacine::Evaluate(std::u16string_view(text), value, failure)) {
     std::cout << '\n' << std::flush;
     std::cerr << "no answer: " << abacine::DescribeFailure(text, failure, abacine::SourceColumns(line, text)) << "\n";
     return false;
@@ -144,10 +149,18 @@ bool EvaluateLine(std::string_view line, const Options& options) {
 // Every line of standard input; a second "-" finds it at its end.
 bool EvaluateStandardInput(const Options& options) {
   bool allAnswered = true;
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    allAnswered = EvaluateLine(line, options) && allAnswered;
+  abacine::InputLine line;
+  // One byte more for a carriage return before the '\n'.
+  while (abacine::ReadLine(std::cin, kMaxLineBytes + 1, &line)) {
+    if (!line.tooLong && !line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+    if (line.tooLong || line.text.size() > kMaxLineBytes) {
+      std::cout << '\n' << std::flush;
+      const abacine::EvalFailure tooLong{abacine::kParseMalformed, -1, 0};
+      std::cerr << "no answer: " << abacine::DescribeFailure(u"", tooLong, {}) << "\n";
+      allAnswered = false;
+      continue;
+    }
+    allAnswered = EvaluateLine(line.text, options) && allAnswered;
   }
   return allAnswered;
 }

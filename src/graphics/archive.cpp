@@ -69,7 +69,11 @@ const ArchiveNode* FindArchiveNode(std::string_view path, std::span<const Archiv
   const std::string_view root_name = root.Name();
   if (path.substr(0, root_name.size()) != root_name) return nullptr;
   std::string_view rest = path.substr(root_name.size());
-  if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
+  // One separator follows a root name that does not end in one ("" or
+  // "/r"); any further slash starts an empty component, which names nothing.
+  if ((root_name.empty() || root_name.back() != '/') && !rest.empty() && rest[0] == '/') {
+    rest.remove_prefix(1);
+  }
   if (rest.empty()) return nullptr;
 
   size_t dir = 0;

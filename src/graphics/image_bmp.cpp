@@ -70,15 +70,30 @@ struct Target {
   }
 };
 
+// Uncompressed rows: from one row to the next (padded to 4 bytes), and the
+// bytes of a row's pixels. The last row may lack its padding.
+struct RowSize {
+  uint64_t stride;
+  uint64_t pixels;
+};
+RowSize RowSizeOf(int32_t width, uint32_t bits) {
+  const uint64_t row_bits = uint64_t{static_cast<uint32_t>(width)} * bits;
+  return {(row_bits + 31) / 32 * 4, (row_bits + 7) / 8};
+}
+
+// Whether the pixels of every row lie inside the data.
+bool RowsInData(const Bytes& bytes, uint64_t data_offset, int32_t width, int32_t height, uint32_t bits) {
+  const RowSize size = RowSizeOf(width, bits);
+  return bytes.Has(data_offset + size.stride * static_cast<uint32_t>(height - 1), size.pixels);
+}
+
 ResultCode DecodeUncompressed(const Bytes& bytes, uint64_t data_offset, int32_t width, int32_t height,
                               bool top_down, uint32_t bits, const Palette& palette,
                               const Target& target) {
-  const uint64_t stride = (uint64_t{static_cast<uint32_t>(width)} * bits + 31) / 32 * 4;
-  // The last row may lack its padding; the pixels themselves must be there.
-  const uint64_t row_bytes = (uint64_t{static_cast<uint32_t>(width)} * bits + 7) / 8;
+  const RowSize size = RowSizeOf(width, bits);
   for (int32_t r = 0; r < height; ++r) {
-    const uint64_t row = data_offset + stride * static_cast<uint32_t>(r);
-    if (!bytes.Has(row, row_bytes)) return kErrBadImageData;
+    const uint64_t row = data_offset + size.stride * static_cast<uint32_t>(r);
+    if (!bytes.Has(row, size.pixels)) return kErrBadImageData;
     const uint8_t* p = bytes.At(row);
     const int32_t y = top_down ? r : height - 1 - r;
     for (int32_t x = 0; x < width; ++x) {
@@ -179,6 +194,10 @@ ResultCode DecodeBmp(Surface* surface, uint32_t flags, const uint8_t* data, uint
   const auto height = static_cast<int32_t>(height64);
   const bool rle = compression == kBiRle8 || compression == kBiRle4;
   if (rle && top_down) return kErrBadImageData;
+  if (int64_t{width} * height > kMaxImagePixels) return kErrBadImageData;
+  // Rows the file does not hold are refused before the surface is made: a
+  // header alone must not cost an image's memory.
+  if (compression == kBiRgb && !RowsInData(bytes, data_offset, width, height, bits)) return kErrBadImageData;
 
   ResultCode code = surface->Create(flags | kSurfaceClear, width, height);
   if (Failed(code)) return code;

@@ -26,6 +26,8 @@ class Surface;
 inline constexpr uint32_t kLoadAlphaAsGrey = 0x0002;
 
 inline constexpr int32_t kMaxImageSide = 8192;
+// At most this many pixels in all (32 MiB of 5-6-5), whatever the shape.
+inline constexpr int64_t kMaxImagePixels = int64_t{kMaxImageSide} * 2048;
 
 ResultCode LoadFromMemory(Surface* surface, uint32_t flags, const void* data, uint32_t size);
 // Stored entries are decoded in place from the archive's mapping; compressed

@@ -18,6 +18,8 @@ namespace abacine::image_detail {
 
 namespace {
 
+constexpr uint64_t kMaxInflateRatio = 1032;
+
 struct MemoryReader {
   const uint8_t* data;
   uint32_t size;
@@ -64,6 +66,10 @@ ResultCode RunPng(PngJob* job) {
   // Lets libpng refuse oversized images while reading the header, before it
   // allocates anything for them.
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  // Only IHDR, PLTE, tRNS and IDAT matter here. The rest (text, profiles,
+  // palette suggestions, ...) is skipped unread: a header announcing 2 GiB
+  // of text would otherwise have libpng make room for all of it first.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
 
   png_uint_32 width = 0;
@@ -76,9 +82,14 @@ ResultCode RunPng(PngJob* job) {
   png_get_IHDR(png, info, &width, &height, &bit_depth, &colour_type, &interlace, &compression,
                &filter);
   if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide ||
-      interlace != PNG_INTERLACE_NONE) {
+      int64_t{width} * height > kMaxImagePixels || interlace != PNG_INTERLACE_NONE) {
     return kErrBadImageData;
   }
+  // Deflate turns one byte into at most 1032: rows (each with its filter
+  // byte) that the whole file could not inflate to are refused before the
+  // surface is made, so a short file never costs a large one's memory.
+  const uint64_t raw_bytes = uint64_t{height} * (uint64_t{png_get_rowbytes(png, info)} + 1);
+  if (raw_bytes > kMaxInflateRatio * job->reader.size) return kErrBadImageData;
 
   // Every row arrives as 8-bit R, G, B, A.
   png_set_strip_16(png);

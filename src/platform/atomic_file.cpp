@@ -34,8 +34,10 @@ std::string BaseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The prefix of the temporary files that saves of `base` make.
-std::string TemporaryPrefix(const std::string& base) { return "." + base + ".tmp-"; }
+// The prefix of the temporary files that saves of `base` make; mkstemp adds
+// exactly six characters to it.
+std::string TemporaryPrefix(std::string_view base) { return "." + std::string(base) + ".tmp-"; }
+constexpr size_t kUniqueSuffixLength = 6;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -64,6 +66,11 @@ mode_t NewFileMode() {
 }
 
 }  // namespace
+
+bool IsTemporaryOf(std::string_view name, std::string_view base) {
+  const std::string prefix = TemporaryPrefix(base);
+  return name.size() == prefix.size() + kUniqueSuffixLength && name.substr(0, prefix.size()) == prefix;
+}
 
 bool ResolveRegularFileTarget(const std::string& path, std::string* target, std::string* error) {
   if (path.empty()) {
@@ -109,7 +116,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
   if (!ResolveRegularFileTarget(path, &target, error)) return false;
 
   const std::string folder = FolderOf(target);
-  std::string pattern = folder + "/" + TemporaryPrefix(BaseOf(target)) + "XXXXXX";
+  std::string pattern = folder + "/" + TemporaryPrefix(BaseOf(target)) + std::string(kUniqueSuffixLength, 'X');
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());
@@ -150,15 +157,14 @@ int RemoveStaleTemporaries(const std::string& path, int minAgeSeconds) {
   std::string target;
   if (!ResolveRegularFileTarget(path, &target)) return 0;
   const std::string folder = FolderOf(target);
-  const std::string prefix = TemporaryPrefix(BaseOf(target));
+  const std::string base = BaseOf(target);
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;
   const time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    // mkstemp adds exactly six characters.
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (!IsTemporaryOf(name, base)) continue;
     const std::string full = folder + "/" + name;
     struct stat st {};
     if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= minAgeSeconds &&

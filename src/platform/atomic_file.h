@@ -17,6 +17,10 @@ namespace abacine::platform {
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
 
+// Whether `name` (a file name without its folder) is one of the temporary
+// files that saves of a file named `base` make beside it.
+bool IsTemporaryOf(std::string_view name, std::string_view base);
+
 // Removes the temporary files that saves of `path` killed before their
 // rename left behind, once they are older than `minAgeSeconds` (a younger
 // one may belong to a save still under way). Returns how many it removed.

@@ -319,10 +319,14 @@ using WindowBackendFactory = std::unique_ptr<Backend> (*)(const WindowOptions& o
 // ============================================================================
 
 // Writes the device's screen as shown (system orientation applied) to an
-// 8-bit RGB PNG file. False on any failure (nothing half-written is left
-// under the name: the file is written beside it and renamed).
-bool WriteScreenPng(const std::string& path);
-// Writes width x height 5-6-5 pixels (row by row, no padding) as a PNG.
-bool WritePng565(const std::string& path, const uint16_t* pixels, int32_t width, int32_t height);
+// 8-bit RGB PNG file, through WriteFileAtomically (atomic_file.h): only a
+// regular file or a missing path is replaced, a symlink is followed to the
+// regular file it names, and a failure leaves nothing half-written. False on
+// any failure, with *error (when given) naming the path and why.
+bool WriteScreenPng(const std::string& path, std::string* error = nullptr);
+// Writes width x height 5-6-5 pixels (row by row, no padding) as a PNG, the
+// same way.
+bool WritePng565(const std::string& path, const uint16_t* pixels, int32_t width, int32_t height,
+                 std::string* error = nullptr);
 
 }  // namespace abacine::platform

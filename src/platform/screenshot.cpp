@@ -1,9 +1,11 @@
 // PNG screenshots of the simulated screen.
 #include <png.h>
 
-#include <cstdio>
+#include <new>
+#include <string_view>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/platform.h"
 
 namespace abacine::platform {
@@ -11,8 +13,23 @@ namespace {
 
 constexpr int32_t kMaxPngSide = 16384;
 
+// No exception may cross libpng's C frames: running out of memory becomes
+// libpng's own error, raised once the handler is left.
+void AppendBytes(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<std::vector<char>*>(png_get_io_ptr(png));
+  bool grown = true;
+  try {
+    out->insert(out->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    grown = false;
+  }
+  if (!grown) png_error(png, "out of memory");
+}
+
+void NoFlush(png_structp) {}
+
 // Kept free of C++ objects: libpng reports errors by longjmp.
-bool WriteRgbRows(FILE* file, png_bytep* rows, png_uint_32 width, png_uint_32 height) {
+bool EncodeRgbRows(std::vector<char>* out, png_bytep* rows, png_uint_32 width, png_uint_32 height) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -24,7 +41,7 @@ bool WriteRgbRows(FILE* file, png_bytep* rows, png_uint_32 width, png_uint_32 he
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, out, AppendBytes, NoFlush);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -36,9 +53,11 @@ bool WriteRgbRows(FILE* file, png_bytep* rows, png_uint_32 width, png_uint_32 he
 
 }  // namespace
 
-bool WritePng565(const std::string& path, const uint16_t* pixels, int32_t width, int32_t height) {
+bool WritePng565(const std::string& path, const uint16_t* pixels, int32_t width, int32_t height,
+                 std::string* error) {
   if (path.empty() || pixels == nullptr || width < 1 || height < 1 || width > kMaxPngSide ||
       height > kMaxPngSide) {
+    if (error != nullptr) *error = (path.empty() ? "(empty path)" : path) + ": no image to write";
     return false;
   }
   const size_t w = static_cast<size_t>(width);
@@ -55,24 +74,18 @@ bool WritePng565(const std::string& path, const uint16_t* pixels, int32_t width,
   std::vector<png_bytep> rows(h);
   for (size_t y = 0; y < h; ++y) rows[y] = rgb.data() + y * w * 3;
 
-  const std::string temp = path + ".part";
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = WriteRgbRows(file, rows.data(), static_cast<png_uint_32>(width),
-                         static_cast<png_uint_32>(height));
-  ok = (std::fflush(file) == 0) && ok;
-  ok = (std::fclose(file) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
+  std::vector<char> png;
+  if (!EncodeRgbRows(&png, rows.data(), static_cast<png_uint_32>(width), static_cast<png_uint_32>(height))) {
+    if (error != nullptr) *error = path + ": the image could not be encoded";
     return false;
   }
-  return true;
+  return WriteFileAtomically(path, std::string_view(png.data(), png.size()), error);
 }
 
-bool WriteScreenPng(const std::string& path) {
+bool WriteScreenPng(const std::string& path, std::string* error) {
   const Device& device = TheDevice();
   const std::vector<uint16_t> pixels = device.ScreenPixels();
-  return WritePng565(path, pixels.data(), device.ScreenWidth(), device.ScreenHeight());
+  return WritePng565(path, pixels.data(), device.ScreenWidth(), device.ScreenHeight(), error);
 }
 
 }  // namespace abacine::platform

@@ -8,18 +8,21 @@
 
 namespace abacine {
 
+// Exactly `width` (1..8) lower-case digits of value, leading zeros kept
+// ("1b" for 0x1b at width 2, "07" for 7).
+template <class Char = char>
+std::basic_string<Char> HexDigits(uint32_t value, int width) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::basic_string<Char> out(static_cast<size_t>(width), static_cast<Char>('0'));
+  for (int i = width - 1; i >= 0; --i, value >>= 4) out[static_cast<size_t>(i)] = static_cast<Char>(kDigits[value & 0xF]);
+  return out;
+}
+
 template <class Char = char>
 std::basic_string<Char> HexCode(uint32_t value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  Char digits[8];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<Char>(kDigits[value & 0xF]);
-    value >>= 4;
-  } while (value != 0);
-  std::basic_string<Char> out = {static_cast<Char>('0'), static_cast<Char>('x')};
-  while (n > 0) out.push_back(digits[--n]);
-  return out;
+  int width = 1;
+  while (width < 8 && (value >> (4 * width)) != 0) ++width;
+  return std::basic_string<Char>{static_cast<Char>('0'), static_cast<Char>('x')} + HexDigits<Char>(value, width);
 }
 
 }  // namespace abacine

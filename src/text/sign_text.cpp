@@ -19,6 +19,18 @@ constexpr SignForm kForms[] = {
     {kPiSign, U'\u03C0', 0},
 };
 
+constexpr size_t Utf8Length(char32_t c) { return c == 0 ? 0 : c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
+// Other code points give a unit per at most three bytes (four bytes give a
+// surrogate pair); the readable forms are the longest.
+constexpr bool FormsFitTheBound() {
+  for (const SignForm& form : kForms) {
+    if (Utf8Length(form.first) + Utf8Length(form.second) > kMaxUtf8BytesPerCalcUnit) return false;
+  }
+  return kMaxUtf8BytesPerCalcUnit >= 3;
+}
+static_assert(FormsFitTheBound());
+
 }  // namespace
 
 bool Utf8ToCalcText(std::string_view utf8, std::u16string& out, size_t& badOffset) {

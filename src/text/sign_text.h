@@ -24,6 +24,11 @@
 
 namespace abacine {
 
+// Most UTF-8 bytes that read as one unit of calculator text: ⁻¹ is two
+// three-byte code points for one sign. A text of n units was therefore
+// typed with at most n times this many bytes.
+inline constexpr size_t kMaxUtf8BytesPerCalcUnit = 6;
+
 // Decodes strict UTF-8 (no overlong forms, surrogates or values beyond
 // U+10FFFF) into calculator text. On invalid input returns false, leaves
 // out unspecified and sets badOffset to the byte offset of the first bad

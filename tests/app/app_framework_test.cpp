@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app_support.h"
@@ -244,6 +247,42 @@ TEST_F(FrameworkTest, EveryLaterStartIsCountedEvenWithinOneFrame) {
   EXPECT_EQ(app.run(), 0);
   EXPECT_EQ(app.raiseRequests(), 3u);
   EXPECT_EQ(told, 3);
+}
+
+// The error box waits for a click; by then the run no longer listens, so
+// later starts do not queue up behind it. It still holds the lock: they
+// exit as second starts.
+TEST_F(FrameworkTest, TheErrorBoxComesAfterTheSocketIsClosed) {
+  const testing::ScratchDir scratch;
+  const std::string dir = scratch.Path();
+  ASSERT_FALSE(dir.empty());
+  struct BoxBackend final : platform::Backend {
+    void PumpEvents() override {}
+    void WaitForEvents(uint32_t ms) override { platform::Sleep(ms); }
+    void ShowMessageBox(std::u16string_view, std::u16string_view) override { onBox(); }
+    std::function<void()> onBox;
+  };
+  auto backend = std::make_unique<BoxBackend>();
+  int boxes = 0;
+  backend->onBox = [&] {
+    ++boxes;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/abacine.sock"));
+    platform::SingleInstance later;
+    EXPECT_EQ(later.Acquire(dir, "abacine"), platform::InstanceRole::kSecond);
+  };
+  platform::SetBackend(std::move(backend));
+  ProbeApp app(ProbeConfig(true));
+  InstanceOptions instance;
+  instance.directory = dir;
+  app.setInstanceOptions(instance);
+  static constexpr ResultCode kFailure = detail::Code(0x80000123u);
+  app.initResult = kFailure;
+  ASSERT_EQ(app.setErrorMessage(u"Could not open display.", 0), kOk);
+  EXPECT_EQ(app.run(), kFailure);
+  EXPECT_EQ(boxes, 1);
+  EXPECT_TRUE(app.errorShown());
+  platform::SingleInstance after;  // and the lock went with the run
+  EXPECT_EQ(after.Acquire(dir, "abacine"), platform::InstanceRole::kFirst);
 }
 
 TEST_F(FrameworkTest, ErrorTextsAreExactAndStayWithinTheirBuffer) {

@@ -2,9 +2,17 @@
 // private runtime folder so that they meet only each other.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +20,7 @@
 #include "support/png_reader.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
+#include "support/special_files.h"
 
 namespace abacine {
 namespace {
@@ -23,17 +32,24 @@ using testing::ReadWholeFile;
 
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
+  void SetUp() override {
+    ASSERT_FALSE(dir_.empty());
+    // The private folder a start falls back to lies in $TMPDIR: this one.
+    ASSERT_EQ(mkdir(Tmp().c_str(), 0700), 0);
+  }
   void TearDown() override {
     for (pid_t pid : started_) Wait(pid, 0ms);  // kills what still runs
   }
 
   // Starts the program with stdout and stderr in files named after `tag`.
   // There is no display, so a start that tried to open a window would fail
-  // loudly instead of showing one.
-  pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
-    std::vector<std::string> argv = {"env",          "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     "XDG_RUNTIME_DIR=" + dir_, testing::BinPath("abacine")};
+  // loudly instead of showing one. `env` (NAME=value) overrides the rest.
+  pid_t Start(const std::vector<std::string>& args, const std::string& tag,
+              const std::vector<std::string>& env = {}) {
+    std::vector<std::string> argv = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                     "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp()};
+    argv.insert(argv.end(), env.begin(), env.end());
+    argv.push_back(testing::BinPath("abacine"));
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = testing::StartProcess(argv, "", Out(tag), Err(tag));
     EXPECT_GT(pid, 0);
@@ -43,15 +59,23 @@ class ProgramTest : public ::testing::Test {
 
   static int Wait(pid_t pid, std::chrono::milliseconds limit) { return testing::WaitProcess(pid, limit); }
 
-  bool WaitForSocket() const {
-    const auto end = Clock::now() + 20s;
-    while (!fs::exists(Socket()) && Clock::now() < end) std::this_thread::sleep_for(20ms);
-    return fs::exists(Socket());
+  bool WaitForSocket(const std::string& socket = "", std::chrono::milliseconds limit = 20s) const {
+    const std::string path = socket.empty() ? Socket() : socket;
+    const auto end = Clock::now() + limit;
+    while (!fs::exists(path) && Clock::now() < end) std::this_thread::sleep_for(20ms);
+    return fs::exists(path);
+  }
+
+  static bool StillRuns(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == 0;
   }
 
   std::string Out(const std::string& tag) const { return dir_ + "/" + tag + ".out"; }
   std::string Err(const std::string& tag) const { return dir_ + "/" + tag + ".err"; }
   std::string Socket() const { return dir_ + "/abacine.sock"; }
+  std::string Tmp() const { return dir_ + "/tmp"; }
+  std::string Fallback() const { return Tmp() + "/abacine-" + std::to_string(geteuid()); }
 
   testing::ScratchDir scratch_;
   const std::string dir_ = scratch_.Path();
@@ -99,6 +123,8 @@ TEST_F(ProgramTest, CommandLinesAnswerOrDrawTheCalculatorOnEveryScreen) {
     int width = 0, height = 0, firstRow = 0;  // the screenshot; the top bar is above firstRow
   } rows[] = {
       {{"--help"}, 0, "F12", ""},
+      {{"--help"}, 0, "a symlink is followed", ""},
+      {{"bad\x1b[2J"}, 2, "", "unexpected argument 'bad\\x1b[2J'"},
       {{"--version"}, 0, "abacine ", ""},
       {{"--bogus"}, 2, "", "abacine: unknown option '--bogus'"},
       {{"--screen", "100x100"}, 2, "", "bad value '100x100' for --screen"},
@@ -137,6 +163,143 @@ TEST_F(ProgramTest, CommandLinesAnswerOrDrawTheCalculatorOnEveryScreen) {
     EXPECT_EQ(image.Green(0, 0) == 231, row.firstRow == 0) << "the top bar stays the shell's";
   }
   EXPECT_FALSE(fs::exists(Socket())) << "no run is left holding the lock";
+}
+
+// A first copy that does not accept connections (stopped here; busy or
+// showing its error box alike) leaves later starts nowhere to queue: each
+// still exits 0 in bounded time, showing nothing.
+TEST_F(ProgramTest, StartsAgainstAStoppedFirstEndInBoundedTime) {
+  const pid_t first = Start({"--headless"}, "first");
+  ASSERT_TRUE(WaitForSocket()) << ReadWholeFile(Err("first"));
+  ASSERT_EQ(kill(first, SIGSTOP), 0);
+  const auto begun = Clock::now();
+  std::vector<pid_t> starts;
+  for (int i = 0; i < 12; ++i) {
+    starts.push_back(Start({"--headless", "--frames", "30"}, "start" + std::to_string(i)));
+    std::this_thread::sleep_for(50ms);
+  }
+  const auto deadline = begun + 8s;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    SCOPED_TRACE("start " + std::to_string(i + 1));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    EXPECT_EQ(Wait(starts[i], std::max(left, 1ms)), 0);
+    EXPECT_EQ(ReadWholeFile(Err("start" + std::to_string(i))), "");
+  }
+  EXPECT_LT(Clock::now() - begun, 5s);
+  ASSERT_EQ(kill(first, SIGCONT), 0);
+  ASSERT_EQ(kill(first, SIGTERM), 0);
+  EXPECT_EQ(Wait(first, 20s), 0);
+}
+
+// A runtime folder that cannot be trusted or used is passed over, once, with
+// a word on stderr, for the private folder in $TMPDIR: every start makes the
+// same choice, so one copy still runs.
+TEST_F(ProgramTest, AnUnusableRuntimeFolderFallsBackToThePrivateOne) {
+  struct Row {
+    const char* what;
+    std::string folder;
+    std::function<bool(const std::string&)> make;  // false: cannot be made here
+  };
+  const auto made = [](int result) { return result == 0; };
+  const Row rows[] = {
+      {"missing parent", dir_ + "/no/such/run", [](const std::string&) { return true; }},
+      {"another user's", dir_ + "/others",
+       [&](const std::string& f) { return made(mkdir(f.c_str(), 0700)) && chown(f.c_str(), 1, 1) == 0; }},
+      {"a regular file", dir_ + "/plain", [&](const std::string& f) { return made(close(creat(f.c_str(), 0600))); }},
+      {"writable by others", dir_ + "/open",
+       [&](const std::string& f) { return made(mkdir(f.c_str(), 0700)) && made(chmod(f.c_str(), 0777)); }},
+      {"a symlink", dir_ + "/link",
+       [&](const std::string& f) { return made(mkdir((f + "-real").c_str(), 0700)) && made(symlink((f + "-real").c_str(), f.c_str())); }},
+      {"too long for a socket address", dir_ + "/" + std::string(110, 'd'),
+       [&](const std::string& f) { return made(mkdir(f.c_str(), 0700)); }},
+      {"its lock file a symlink", dir_ + "/locked",
+       [&](const std::string& f) {
+         return made(mkdir(f.c_str(), 0700)) && made(symlink((f + "-elsewhere").c_str(), (f + "/abacine.lock").c_str()));
+       }},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (!row.make(row.folder)) {
+      ADD_FAILURE() << "cannot make the folder: " << std::strerror(errno);
+      continue;
+    }
+    const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + row.folder};
+    const std::string tag = "row" + std::to_string(n++), shot = dir_ + "/" + tag + ".png";
+    const pid_t first = Start({"--headless"}, tag + "first", env);
+    ASSERT_TRUE(WaitForSocket(Fallback() + "/abacine.sock", 5s)) << ReadWholeFile(Err(tag + "first"));
+    EXPECT_EQ(Wait(Start({"--headless", "--frames", "3", "--screenshot", shot}, tag + "second", env), 20s), 0);
+    EXPECT_FALSE(fs::exists(shot)) << "the second start ran in full";
+    const std::string raised = "abacine: a second start asked for the window\n";
+    for (auto end = Clock::now() + 5s; Clock::now() < end;) {
+      if (ReadWholeFile(Err(tag + "first")).find(raised) != std::string::npos) break;
+      std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(kill(first, SIGTERM), 0);
+    EXPECT_EQ(Wait(first, 20s), 0);
+    const std::string note = ReadWholeFile(Err(tag + "second"));
+    EXPECT_EQ(std::count(note.begin(), note.end(), '\n'), 1) << note;
+    EXPECT_EQ(note.rfind("abacine: ", 0), 0u) << note;
+    EXPECT_NE(note.find("using " + Fallback()), std::string::npos) << note;
+    EXPECT_EQ(ReadWholeFile(Err(tag + "first")), note + raised);
+    EXPECT_FALSE(fs::exists(Fallback() + "/abacine.sock"));
+  }
+}
+
+// The screenshot replaces only a regular file or a missing path, following a
+// link to a regular file; anything else is refused (exit 1) and left as it was.
+TEST_F(ProgramTest, ScreenshotsNeverReplaceWhatIsNotAFile) {
+  std::vector<std::string> skipped;
+  int n = 0;
+  for (const testing::SpecialRow& row : testing::kSpecialRows) {
+    SCOPED_TRACE(row.what);
+    const std::string shot = dir_ + "/special" + std::to_string(n++) + ".png";
+    if (!testing::MakeSpecial(row.kind, shot)) {
+      ASSERT_EQ(errno, EPERM) << "cannot make " << row.what;
+      skipped.push_back(row.what);  // mknod needs privilege
+      continue;
+    }
+    const std::string before = testing::DescribePath(shot);
+    const std::string tag = "shot" + std::to_string(n);
+    EXPECT_EQ(Wait(Start({"--headless", "--frames", "2", "--screenshot", shot}, tag), 20s), 1);
+    EXPECT_NE(ReadWholeFile(Err(tag)).find("abacine: could not write " + shot), std::string::npos)
+        << ReadWholeFile(Err(tag));
+    EXPECT_EQ(testing::DescribePath(shot), before);
+  }
+  const std::string target = dir_ + "/target.png", link = dir_ + "/link.png";
+  std::ofstream(target) << "old";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_EQ(Wait(Start({"--headless", "--frames", "2", "--screenshot", link}, "link"), 20s), 0);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(testing::ReadPng(target).ok);
+  if (!skipped.empty()) GTEST_SKIP() << "mknod is not permitted here; not run: " << skipped.front();
+}
+
+// Signals that end the run end it as the close command does: the exit
+// path runs (the screenshot is written, the socket removed) and the status
+// is 0. SIGPIPE is ignored: a closed reader must not end the calculator.
+TEST_F(ProgramTest, SignalsThatEndTheRunTakeTheExitPath) {
+  const struct {
+    int signal;
+    bool ends;
+  } rows[] = {{SIGTERM, true}, {SIGINT, true},  {SIGHUP, true},
+              {SIGUSR1, true}, {SIGUSR2, true}, {SIGPIPE, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(strsignal(row.signal));
+    const std::string tag = std::string("signal") + std::to_string(row.signal), shot = dir_ + "/" + tag + ".png";
+    const pid_t pid = Start({"--headless", "--screenshot", shot}, tag);
+    ASSERT_TRUE(WaitForSocket()) << ReadWholeFile(Err(tag));
+    ASSERT_EQ(kill(pid, row.signal), 0);
+    if (!row.ends) {
+      std::this_thread::sleep_for(300ms);
+      EXPECT_TRUE(StillRuns(pid));
+      ASSERT_EQ(kill(pid, SIGTERM), 0);
+    }
+    EXPECT_EQ(Wait(pid, 20s), 0);
+    EXPECT_FALSE(fs::exists(Socket()));
+    EXPECT_TRUE(testing::ReadPng(shot).ok);
+    EXPECT_EQ(ReadWholeFile(Err(tag)), "");
+  }
 }
 
 }  // namespace

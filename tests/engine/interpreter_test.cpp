@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 #include "engine_support.h"
@@ -194,6 +195,46 @@ TEST(InterpreterTest, NumberTexts) {
     SCOPED_TRACE(test::Narrow(text));
     EXPECT_EQ(NumberValue(text), value);
   }
+}
+
+// A text with its length is read to that length: a NUL inside it is a unit
+// the calculator does not know, not the end, and nothing past the length is
+// read.
+TEST(InterpreterTest, ExplicitLengthReadsEveryUnit) {
+  using namespace std::string_view_literals;
+  // The longest text the parser takes: zeros, then a 7.
+  const std::u16string longest = std::u16string(kMaxInputLength - 1, u'0') + u"7";
+  const struct {
+    std::u16string_view text;
+    int32_t code, position;
+    double value;
+  } rows[] = {
+      {u"2+3\0garbage"sv, 4, 3, 0},  {u"\0"sv, 4, 0, 0},         {u"2+3\0"sv, 4, 3, 0},
+      {u"\0" u"2+3"sv, 4, 0, 0},     {u"(1+\0)"sv, 4, 3, 0},      {u"sin\0(1)"sv, 6, 0, 0},
+      {u"2+34"sv.substr(0, 3), 0, -1, 5},  {u"2+3"sv.substr(0, 0), 16, -1, 0},
+      {longest, 0, -1, 7},        {std::u16string_view(longest).substr(1), 0, -1, 7},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(test::Narrow(row.text.substr(0, 20)) + " (" + std::to_string(row.text.size()) + " units)");
+    double result = -1;
+    EvalFailure failure;
+    EXPECT_EQ(Evaluate(row.text, result, failure), row.code == 0);
+    EXPECT_EQ(failure.code, row.code);
+    EXPECT_EQ(failure.position, row.position);
+    if (row.code == 0) {
+      EXPECT_EQ(result, row.value);
+    }
+    int32_t error = -1;
+    EXPECT_EQ(Evaluate(row.text, result, error), row.code == 0);
+    EXPECT_EQ(error, row.code);
+  }
+  // One unit more than the parser takes has no place to blame.
+  const std::u16string over = u"0" + longest;
+  double result = 0;
+  EvalFailure failure;
+  EXPECT_FALSE(Evaluate(std::u16string_view(over), result, failure));
+  EXPECT_EQ(failure.code, 4);
+  EXPECT_EQ(failure.position, -1);
 }
 
 // Nesting 10000 deep neither recurses nor overruns.

@@ -2,12 +2,20 @@
 // output lines, standard error and exit status.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/process.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 struct Outcome {
   int status = -1;
@@ -88,6 +96,11 @@ TEST(EvalProcessTest, OutputLinesErrorsAndStatus) {
       {{"2′"}, "\n", 1, "no answer: a prime mark at 2 has no numeric meaning (code 19)\n"},  // not an unknown character
       {{"2+\xFF", "1+1"}, "\n2\n", 1, "no answer: invalid UTF-8 at byte 3\n"},
       {{}, "\n3\n", 1, "no answer: invalid UTF-8 at byte 1\n", "\xC3\n3\n"},
+      // A NUL is a character like any other the calculator does not know:
+      // it neither ends the line nor reaches the terminal as it is.
+      {{}, "\n", 1, "no answer: unknown character '\\x00' at 4 (code 4)\n", "2+3\0garbage\n"s},
+      {{}, "\n7\n", 1, "no answer: unknown character '\\x00' at 1 (code 4)\n", "\0\n7\n"s},
+      {{}, "\n", 1, "no answer: unknown character '\\x1b' at 2 (code 4)\n", "1\x1b[31m\n"s},
       // Fractions, exact values and angle units.
       {{"1.25"}, "1.25\n", 0},              {{"--fractions", "1.25"}, "5/4\n", 0},
       {{"--fractions", "0.1+0.2"}, "3/10\n", 0}, {{"--fractions", "-0.5"}, "-1/2\n", 0},
@@ -109,6 +122,44 @@ TEST(EvalProcessTest, OutputLinesErrorsAndStatus) {
     EXPECT_EQ(outcome.err, row.err);
     EXPECT_EQ(outcome.status, row.status);
   }
+}
+
+// A line far longer than any input the engine takes is refused as it
+// passes the limit, without being held: memory stays flat, and the lines
+// after it are answered.
+TEST(EvalProcessTest, HugeLineIsRefusedWithoutBeingHeld) {
+  const std::string input = ::testing::TempDir() + "abacine_eval_huge_line";
+  // Written in pieces, so that this process never holds it (a child's peak
+  // memory counts its parent's too).
+  auto run = [&](size_t ones) {
+    {
+      std::ofstream out(input, std::ios::binary);
+      const std::string piece(1 << 16, '1');
+      for (size_t left = ones; left > 0; left -= std::min(left, piece.size())) {
+        out.write(piece.data(), static_cast<std::streamsize>(std::min(left, piece.size())));
+      }
+      out << "\n2+3\n";
+    }
+    const std::string out = input + ".out", err = input + ".err";
+    Outcome outcome;
+    long peakKb = 0;
+    outcome.status = abacine::testing::WaitProcess(
+        abacine::testing::StartProcess({abacine::testing::BinPath("abacine-eval")}, input, out, err),
+        std::chrono::seconds(60), &peakKb);
+    outcome.out = abacine::testing::ReadWholeFile(out);
+    outcome.err = abacine::testing::ReadWholeFile(err);
+    for (const std::string& path : {input, out, err}) unlink(path.c_str());
+    return std::pair{outcome, peakKb};
+  };
+  const auto [small, smallPeakKb] = run(3);
+  EXPECT_EQ(small.out, "111\n5\n");
+  const auto [huge, hugePeakKb] = run(size_t{64} << 20);
+  EXPECT_EQ(huge.out, "\n5\n");
+  EXPECT_EQ(huge.err, "no answer: the input is too long (code 4)\n");
+  EXPECT_EQ(huge.status, 1);
+  // Half the line: room for the bounded buffer (and a sanitizer's
+  // bookkeeping of it), none for the line itself.
+  EXPECT_LT(hugePeakKb - smallPeakKb, 32 * 1024) << "peak KiB " << hugePeakKb << " against " << smallPeakKb;
 }
 
 TEST(EvalProcessTest, BadOptionsExitWithTwo) {

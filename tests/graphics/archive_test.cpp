@@ -160,7 +160,7 @@ TEST_F(ArchiveTest, LookupFindsOnlyFilesByExactPath) {
   const std::u16string not_found[] = {
       u"/" + std::u16string(128, u'm'), u"/" + std::u16string(255, u'w'), u"/cafe.png", lone_surrogate, u"/", u"",
       u"/vga", u"/vga/", u"/empty", u"/ab/x", u"/VGA/font.png", u"/vga/Font.png", u"vga/font.png", u"/vga//font.png",
-      u"/vga/font.pn", u"/vga/font.png2", u"/a", u"/vga/*"};
+      u"/vga/font.pn", u"/vga/font.png2", u"/a", u"/vga/*", u"//ab", u"//vga/font.png", u"///ab", u"/vga/font.png/"};
   auto check = [&](const std::u16string& path, ResultCode expected) {
     SCOPED_TRACE(Utf8(path).substr(0, 40));
     ArchiveEntry entry;
@@ -175,7 +175,9 @@ TEST_F(ArchiveTest, LookupFindsOnlyFilesByExactPath) {
 TEST_F(ArchiveTest, RootNameStartsEveryPath) {
   struct Row { const char* root; const char* path; bool found; };
   const Row rows[] = {{"", "/x", true},  {"/", "/x", true}, {"/r", "/r/x", true},
-                      {"/r", "/x", false}, {"r", "/x", false}, {"r", "r/x", false}};
+                      {"/r", "/x", false}, {"r", "/x", false}, {"r", "r/x", false},
+                      // An empty component matches nothing, right after the root too.
+                      {"/", "//x", false}, {"", "//x", false}, {"/r", "/r//x", false}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.root) + " " + row.path);
     Archive archive;

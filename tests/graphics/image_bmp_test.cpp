@@ -253,8 +253,10 @@ TEST(ImageBmp, MalformedFilesAreRefused) {
       {"embedded PNG", with([](Bmp& b) { b.compression = 5; }), true},
       {"RLE8 with 4 bits", with([](Bmp& b) { b.compression = 1, b.bits = 4; }), true},
       {"RLE4 with 8 bits", with([](Bmp& b) { b.compression = 2; }), true},
-      {"pixel rows cut", cut(good_file.size() - 5), true},
-      {"data offset past the end", patched(10, {0xFF, 0xFF, 0, 0}), true},
+      // Rows the file does not hold are seen before the surface is made.
+      {"pixel rows cut", cut(good_file.size() - 5), false},
+      {"data offset past the end", patched(10, {0xFF, 0xFF, 0, 0}), false},
+      {"8192 x 8192 promised by a 62-byte file", patched(18, {0, 0x20, 0, 0, 0, 0x20, 0, 0}), false},
       {"index at the colour count", with([](Bmp& b) { b.pixels[0] = 4; }), true},
       {"index 255 with four colours", with([](Bmp& b) { b.pixels[7] = 255; }), true},
       {"RLE8 without an end", rle(false, {2, 1, 0, 0, 3, 2}), true},
@@ -276,6 +278,32 @@ TEST(ImageBmp, MalformedFilesAreRefused) {
     EXPECT_EQ(Load(&surface, row.file), kErrBadImageData);
     EXPECT_EQ(surface.Pixels() != nullptr, row.created);
     EXPECT_EQ(surface.Flags() & kSurfaceLocked, 0u);
+  }
+}
+
+// An image is at most kMaxImagePixels (32 MiB of 5-6-5), however its sides
+// are shaped, and run-length images too: a 20-byte stream may claim any
+// size. Beyond the limit nothing is allocated.
+TEST(ImageBmp, ImagesAboveThePixelLimitAreRefusedBeforeAnyAllocation) {
+  Screen screen;
+  static_assert(kMaxImagePixels == 8192 * 2048);
+  struct Row { int32_t width, height; uint32_t compression; ResultCode code; };
+  for (const Row& row : {Row{8192, 2048, 0, kOk}, Row{2048, -8192, 0, kOk}, Row{8192, 2049, 0, kErrBadImageData},
+                         Row{4097, 4096, 0, kErrBadImageData}, Row{8192, 2048, 1, kOk},
+                         Row{8192, 2049, 1, kErrBadImageData}, Row{8192, 8192, 2, kErrBadImageData}}) {
+    SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height) + " compression " +
+                 std::to_string(row.compression));
+    const uint16_t bits = row.compression == 2 ? 4 : row.compression == 1 ? 8 : 1;
+    const int64_t rows = row.height < 0 ? -int64_t{row.height} : row.height;
+    const Bytes pixels = row.compression != 0 ? Bytes{2, 1, 0, 1}  // two pixels, then the end
+                                              : Bytes(static_cast<size_t>((row.width + 31) / 32 * 4 * rows), 0x80);
+    const Bmp bmp{row.width, row.height, bits, row.compression, 2, 40, {0x000000, 0xFFFFFF}, pixels};
+    Surface surface(&screen.context);
+    EXPECT_EQ(Load(&surface, Encode(bmp)), row.code);
+    EXPECT_EQ(surface.Pixels() != nullptr, row.code == kOk);
+    if (row.code == kOk) {
+      EXPECT_EQ(PixelAt(surface, 0, static_cast<int32_t>(rows) - 1), 0xFFFF);
+    }
   }
 }
 

@@ -6,6 +6,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -189,8 +193,11 @@ TEST(ImagePng, PixelsFollowTheSurfaceLayoutAndFiveFiveFiveStaysCleared) {
 TEST(ImagePng, LargestSideIsAcceptedAndOneMoreRefusedBeforeAnyAllocation) {
   Screen screen;
   struct Row { int width, height; ResultCode code; };
+  static_assert(kMaxImagePixels == 8192 * 2048);
   for (const Row& row : {Row{8192, 1, kOk}, Row{1, 8192, kOk}, Row{8193, 1, kErrBadImageData},
-                         Row{1, 8193, kErrBadImageData}, Row{1000000, 1, kErrBadImageData}}) {
+                         Row{1, 8193, kErrBadImageData}, Row{1000000, 1, kErrBadImageData},
+                         Row{8192, 2048, kOk}, Row{2048, 8192, kOk}, Row{8192, 2049, kErrBadImageData},
+                         Row{4097, 4096, kErrBadImageData}}) {
     SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
     Png image{row.width, row.height, 1, PNG_COLOR_TYPE_GRAY};
     image.rows.assign(static_cast<size_t>(row.height), Bytes(static_cast<size_t>((row.width + 7) / 8), 0xAA));
@@ -226,8 +233,15 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
   interlaced.png.interlaced = true;
   // created: whether the failure comes after the surface is made
   struct Row { const char* what; Bytes bytes; ResultCode code; bool created; };
+  // A header claiming more rows than the data could inflate to, even at
+  // deflate's best ratio (1032 to 1): 7 x 8192 from a 7 x 3 file.
+  Bytes tall = Encode(MakeCase(PNG_COLOR_TYPE_RGB, 8).png);
+  tall[20] = 0, tall[21] = 0, tall[22] = 0x20, tall[23] = 0;
+  const uLong tall_crc = crc32(0, tall.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) tall[29 + i] = static_cast<uint8_t>(tall_crc >> (24 - 8 * i));
   const Row rows[] = {
       {"interlaced", Encode(interlaced.png), kErrBadImageData, false},
+      {"more rows than the data can hold", tall, kErrBadImageData, false},
       {"signature only", cut(8), kErrBadImageData, false},
       {"cut inside the header chunk", cut(20), kErrBadImageData, false},
       {"cut after the header chunk", cut(33), kErrBadImageData, false},
@@ -256,6 +270,82 @@ TEST(ImagePng, DamagedFilesFailCleanly) {
       EXPECT_EQ(surface.LockPixels(&d), kOk);  // not left locked
       EXPECT_EQ(surface.UnlockPixels(), kOk);
     }
+  }
+}
+
+// ---- chunks the decoder has no use for ---------------------------------------------
+
+Bytes Chunk(const char* type, const Bytes& data) {
+  Bytes out;
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(data.size() >> shift));
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef*>(type), 4), data.data(),
+                          static_cast<uInt>(data.size()));
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(crc >> shift));
+  return out;
+}
+
+// How much more memory than before `work` this process held at its peak,
+// in KiB; -1 when the kernel does not let the peak be reset.
+long PeakGrowthKb(const std::function<void()>& work) {
+  auto status = [](const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+    }
+    return -1L;
+  };
+  if (!(std::ofstream("/proc/self/clear_refs") << "5" << std::flush)) return -1;
+  const long before = status("VmRSS:");
+  work();
+  const long peak = status("VmHWM:");
+  return before < 0 || peak < 0 ? -1 : peak - before;
+}
+
+// A chunk header may announce up to 2 GiB of text, palette suggestions or
+// profile that the file does not hold: the decoder must not make room for
+// it, only skip it, and so fail at once at the end of the data.
+TEST(ImagePng, AncillaryChunksAreSkippedWithoutMakingRoomForThem) {
+  Screen screen;
+  const Bytes header = {137, 80, 78, 71, 13, 10, 26, 10};
+  const Bytes ihdr = Chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 3, 8, PNG_COLOR_TYPE_RGB, 0, 0, 0});
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL", "hIST", "prVt"}) {
+    SCOPED_TRACE(type);
+    Bytes bytes = header;
+    bytes.insert(bytes.end(), ihdr.begin(), ihdr.end());
+    bytes.insert(bytes.end(), {0x7F, 0xFF, 0xFF, 0xFF});
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), {'a', 0, 'b'});
+    Surface surface(&screen.context);
+    ResultCode code = kOk;
+    const auto begun = std::chrono::steady_clock::now();
+    const long grownKb = PeakGrowthKb([&] { code = Load(&surface, bytes); });
+    const auto took = std::chrono::steady_clock::now() - begun;
+    EXPECT_EQ(code, kErrBadImageData);
+    EXPECT_EQ(surface.Pixels(), nullptr);
+    EXPECT_LT(took, std::chrono::milliseconds(10));
+    if (grownKb >= 0) {
+      EXPECT_LT(grownKb, 8 * 1024);
+    }
+  }
+
+  // Sound ancillary chunks change nothing; the transparency chunk still counts.
+  Case c = MakeCase(PNG_COLOR_TYPE_RGB, 8, true);
+  const Bytes plain = Encode(c.png);
+  Bytes decorated(plain.begin(), plain.begin() + 33);  // signature and IHDR
+  const std::string text = "Comment\0made by hand";
+  for (const Bytes& chunk : {Chunk("tEXt", Bytes(text.begin(), text.end())), Chunk("gAMA", {0, 0, 0xB1, 0x8F}),
+                             Chunk("pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}),
+                             Chunk("sBIT", {1, 1, 1}), Chunk("tIME", {0x07, 0xE8, 1, 2, 3, 4, 5})}) {
+    decorated.insert(decorated.end(), chunk.begin(), chunk.end());
+  }
+  decorated.insert(decorated.end(), plain.begin() + 33, plain.end());
+  for (const uint32_t flags : {0u, kLoadAlphaAsGrey}) {
+    Surface surface(&screen.context);
+    ASSERT_EQ(Load(&surface, decorated, flags), kOk);
+    EXPECT_EQ(Logical(surface), flags == 0 ? c.colour : c.alpha);
   }
 }
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "archive_support.h"
 #include "graphics/archive.h"
 #include "support/process.h"
+#include "support/special_files.h"
 
 namespace abacine {
 namespace {
@@ -67,6 +70,16 @@ class VfspackTest : public ::testing::Test {
   }
 
   std::string ArchivePath(const std::string& name = "out.vfs") const { return (root_ / name).string(); }
+
+  // Hidden files in the archive's folder: temporary files left behind.
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_)) {
+      const std::string name = entry.path().filename().string();
+      if (name[0] == '.') names.push_back(name);
+    }
+    return names;
+  }
 
   archive_test::TempDir dir_;
   fs::path root_ = dir_.Path();
@@ -192,7 +205,7 @@ TEST_F(VfspackTest, RefusesWhatTheFormatCannotHold) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(ArchivePath()));
-    EXPECT_FALSE(fs::exists(ArchivePath() + ".tmp"));
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
   }
   // The longest name that fits is packed.
   fs::remove_all(tree_);
@@ -246,6 +259,15 @@ TEST_F(VfspackTest, ListReportsDamage) {
       {"corrupt compressed data", with([&](auto& b) { b[x_data + 4] ^= 0x5A; }),
        "/vga/deeper/still/x.txt: compressed data corrupt"},
       {"not an archive at all", "hello", "(0xc8660200)"},
+      // Size 0 but stored bytes that are no zlib stream: the program's
+      // reader refuses it, so the listing must too.
+      {"empty compressed entry that is not zlib",
+       [] {
+         archive_test::Node empty{"e", true, {'x', 'y', 'z'}, 0, true, {}};
+         const archive_test::Bytes b = archive_test::Serialize(archive_test::Dir("/", {empty}));
+         return std::string(b.begin(), b.end());
+       }(),
+       "/e: compressed data corrupt or of the wrong size (0xc8660240)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -254,6 +276,133 @@ TEST_F(VfspackTest, ListReportsDamage) {
     EXPECT_EQ(list.status, 1);
     EXPECT_NE(list.err.find(row.message), std::string::npos) << list.err;
   }
+}
+
+// Names come from files someone else may have made: a newline or an escape
+// sequence in one is shown written out, in the listing and in every message.
+TEST_F(VfspackTest, NamesReachTheTerminalWrittenOut) {
+  using archive_test::Dir;
+  using archive_test::File;
+  archive_test::Node broken{"bad\x1b]0;x\x07", true, {'j', 'u', 'n', 'k'}, 4, true, {}};
+  const archive_test::Bytes named =
+      archive_test::Serialize(Dir("/", {File("a\nb", "1"), File("\x1b[2J", "22"), broken}));
+  archive_test::TempDir::WriteTo(ArchivePath("named.vfs"), named);
+  const ToolRun list = Vfspack({"--list", ArchivePath("named.vfs")});
+  EXPECT_EQ(list.status, 1);
+  EXPECT_EQ(list.out, "/a\\nb 1 stored\n/\\x1b[2J 2 stored\n");
+  EXPECT_NE(list.err.find("/bad\\x1b]0;x\\x07: compressed data corrupt"), std::string::npos) << list.err;
+
+  const archive_test::Bytes twice = archive_test::Serialize(Dir("/", {File("d\x1b", "1"), File("d\x1b", "2")}));
+  archive_test::TempDir::WriteTo(ArchivePath("twice.vfs"), twice);
+  const ToolRun repeated = Vfspack({"--list", ArchivePath("twice.vfs")});
+  EXPECT_NE(repeated.err.find("/d\\x1b: name appears twice"), std::string::npos) << repeated.err;
+
+  const ToolRun missing = Vfspack({"--list", ArchivePath("new\nline\r.vfs")});
+  EXPECT_NE(missing.err.find("new\\nline\\r.vfs: cannot open"), std::string::npos) << missing.err;
+
+  ASSERT_EQ(mkfifo((tree_ / "p\x1b[1m").c_str(), 0600), 0);
+  const ToolRun pack = Vfspack({tree_.string(), ArchivePath()});
+  EXPECT_EQ(pack.status, 1);
+  EXPECT_NE(pack.err.find("p\\x1b[1m: neither a regular file"), std::string::npos) << pack.err;
+  for (const ToolRun& run : {list, repeated, missing, pack}) {
+    EXPECT_EQ((run.out + run.err).find_first_of("\x1b\x07\r"), std::string::npos);
+  }
+  // A file name with a newline packs, and lists on one line.
+  fs::remove(tree_ / "p\x1b[1m");
+  Write("two\nlines", "x");
+  ASSERT_EQ(Vfspack({tree_.string(), ArchivePath()}).status, 0);
+  EXPECT_EQ(Vfspack({"--list", ArchivePath()}).out, "/two\\nlines 1 stored\n");
+}
+
+// An archive written into the folder it packs (or reached there through a
+// link) is left out of it, and so are the temporary files of packing it;
+// packing again gives the same archive, not one holding the last.
+TEST_F(VfspackTest, OwnOutputInsideTheFolderIsLeftOut) {
+  struct Row {
+    const char* what;
+    std::string output;  // as given on the command line
+    fs::path written;    // where the archive lands
+  };
+  const Row rows[] = {
+      {"inside", (tree_ / "inside.vfs").string(), tree_ / "inside.vfs"},
+      {"through a link from outside", ArchivePath("link.vfs"), tree_ / "linked.vfs"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(tree_);
+    WriteSampleTree();
+    Write(".other.vfs.tmp-Ab12Cd", "not a temporary file of this archive");
+    ASSERT_EQ(Vfspack({tree_.string(), ArchivePath("expected.vfs")}).status, 0);
+    const std::string expected = Slurp(ArchivePath("expected.vfs"));
+    Write("." + row.written.filename().string() + ".tmp-Ab12Cd", "left by a packer that was killed");
+    if (row.output != row.written.string()) {
+      Write(row.written.filename().string(), "an old archive");
+      fs::remove(row.output);
+      fs::create_symlink(row.written, row.output);
+    }
+    for (int run = 0; run < 3; ++run) {
+      const ToolRun pack = Vfspack({tree_.string(), row.output});
+      ASSERT_EQ(pack.status, 0) << pack.err;
+      EXPECT_TRUE(Slurp(row.written) == expected) << "run " << run << ": " << fs::file_size(row.written);
+    }
+    EXPECT_EQ(fs::is_symlink(row.output), row.output != row.written.string());
+  }
+}
+
+// Only a regular file (or a missing path) is replaced; a link is followed to
+// the regular file it names. Anything else is refused and left as it was.
+TEST_F(VfspackTest, RefusesOutputsThatAreNotRegularFiles) {
+  Write("f", "content");
+  std::vector<std::string> skipped;
+  for (const testing::SpecialRow& row : testing::kSpecialRows) {
+    SCOPED_TRACE(row.what);
+    const std::string output = ArchivePath(std::string("special") + std::to_string(static_cast<int>(row.kind)));
+    if (!testing::MakeSpecial(row.kind, output)) {
+      ASSERT_EQ(errno, EPERM) << "cannot make " << row.what;
+      skipped.push_back(row.what);  // mknod needs privilege
+      continue;
+    }
+    const std::string before = testing::DescribePath(output);
+    const ToolRun pack = Vfspack({tree_.string(), output});
+    EXPECT_EQ(pack.status, 1);
+    EXPECT_NE(pack.err.find(output), std::string::npos) << pack.err;
+    EXPECT_EQ(testing::DescribePath(output), before);
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  }
+  std::ofstream(ArchivePath("target.vfs")) << "old";
+  fs::create_symlink(ArchivePath("target.vfs"), ArchivePath("link.vfs"));
+  ASSERT_EQ(Vfspack({tree_.string(), ArchivePath("link.vfs")}).status, 0);
+  EXPECT_TRUE(fs::is_symlink(ArchivePath("link.vfs")));
+  EXPECT_EQ(Vfspack({"--list", ArchivePath("target.vfs")}).out, "/f 7 stored\n");
+  if (!skipped.empty()) GTEST_SKIP() << "mknod is not permitted here; not run: " << skipped.front();
+}
+
+// Packers writing the same archive at once each write a file of their own
+// and rename it; one that fails (here: a file size limit) removes its
+// temporary file and leaves the old archive alone.
+TEST_F(VfspackTest, WritesAreIsolatedAndCleanUpAfterThemselves) {
+  WriteSampleTree();
+  Write("big.bin", std::string(256 * 1024, 'b'));
+  for (int round = 0; round < 3; ++round) {
+    std::vector<pid_t> packers;
+    for (int i = 0; i < 6; ++i) {
+      const std::string log = ArchivePath("packer.log");
+      packers.push_back(testing::StartProcess({kTool, "--store", tree_.string(), ArchivePath()}, "", log, log));
+    }
+    for (pid_t pid : packers) EXPECT_EQ(testing::WaitProcess(pid, std::chrono::seconds(60)), 0);
+  }
+  fs::remove(ArchivePath("packer.log"));
+  const ToolRun list = Vfspack({"--list", ArchivePath()});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+
+  const std::string old = Slurp(ArchivePath());
+  const testing::ProcessResult limited = testing::RunProcess(
+      {"sh", "-c", "ulimit -f 64 && exec \"$0\" \"$@\"", kTool, "--store", tree_.string(), ArchivePath()});
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_NE(limited.err.find("File too large"), std::string::npos) << limited.err;
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  EXPECT_TRUE(Slurp(ArchivePath()) == old);
 }
 
 }  // namespace

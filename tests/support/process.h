@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,13 +55,16 @@ inline pid_t StartProcess(const std::vector<std::string>& argv, const std::strin
 }
 
 // The exit status (128 + signal when a signal ended it), or -1 when it did
-// not end within `limit`: it is then killed.
-inline int WaitProcess(pid_t pid, std::chrono::milliseconds limit) {
+// not end within `limit`: it is then killed. *peakKb (when given) gets the
+// most memory the process held, in KiB.
+inline int WaitProcess(pid_t pid, std::chrono::milliseconds limit, long* peakKb = nullptr) {
   if (pid <= 0) return -1;
   const auto end = std::chrono::steady_clock::now() + limit;
   int status = 0;
   do {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
+    rusage usage {};
+    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+    if (done == pid && peakKb != nullptr) *peakKb = usage.ru_maxrss;
     if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     if (done < 0) return -1;  // already waited for: nothing of ours to kill
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -72,6 +76,7 @@ inline int WaitProcess(pid_t pid, std::chrono::milliseconds limit) {
 
 struct ProcessResult {
   int status = -1;  // as WaitProcess
+  long peakKb = 0;  // the most memory it held, in KiB
   std::string out;
   std::string err;
 };
@@ -87,7 +92,7 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const std:
   }
   std::ofstream(paths[0], std::ios::binary) << input;
   ProcessResult result;
-  result.status = WaitProcess(StartProcess(argv, paths[0], paths[1], paths[2]), limit);
+  result.status = WaitProcess(StartProcess(argv, paths[0], paths[1], paths[2]), limit, &result.peakKb);
   result.out = ReadWholeFile(paths[1]);
   result.err = ReadWholeFile(paths[2]);
   for (const std::string& path : paths) unlink(path.c_str());

@@ -7,8 +7,10 @@
 // The output depends only on the folder's content: directory entries are sorted
 // by their bytes and the compressor settings are fixed, so a build is
 // reproducible. Listing goes through the program's own reader and reads every
-// entry to its end, so damage anywhere in an archive shows. Exit status: 0 done,
-// 1 refused or damaged, 2 bad command line.
+// entry to its end, so damage anywhere in an archive shows. Names are shown with
+// their control characters written out (they may come from anyone's files).
+// Exit status: 0 done, 1 refused or damaged, 2 bad command line.
+#include <signal.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -26,6 +28,8 @@
 #include <vector>
 
 #include "graphics/archive.h"
+#include "platform/atomic_file.h"
+#include "text/escape.h"
 #include "text/hex.h"
 #include "text/utf.h"
 
@@ -48,7 +52,10 @@ void PrintHelp(std::ostream& out) {
          "      file is compressed with zlib only when that makes it smaller;\n"
          "      --store keeps every file as is, --compress compresses every file.\n"
          "      The folder itself is the archive's root: FOLDER/vga/font.png is\n"
-         "      read back as /vga/font.png.\n"
+         "      read back as /vga/font.png. ARCHIVE must be a regular file or\n"
+         "      missing; a symbolic link is followed to the regular file it names,\n"
+         "      anything else is refused. It is written whole or not at all, and\n"
+         "      when it lies inside FOLDER it is left out of what is packed.\n"
          "  vfspack --list ARCHIVE\n"
          "      Reads every file of ARCHIVE and prints one line per file:\n"
          "      PATH SIZE stored|compressed. A damaged archive or entry is\n"
@@ -57,6 +64,10 @@ void PrintHelp(std::ostream& out) {
          "Names are at most 127 bytes of UTF-8, a folder holds at most 65534\n"
          "entries, and the archive must stay below 4 GiB.\n";
 }
+
+// A name as it may be shown on the terminal.
+std::string Shown(std::string_view name) { return abacine::EscapeForTerminal(name); }
+std::string ShownPath(const fs::path& path) { return Shown(path.native()); }
 
 std::string Describe(ResultCode code) {
   switch (code) {
@@ -102,22 +113,42 @@ bool ReadFile(const fs::path& path, std::vector<uint8_t>* bytes) {
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   if (size < 0) return false;
-  if (static_cast<uint64_t>(size) > kMaxOffset) Refuse(path.string() + ": larger than 4 GiB");
+  if (static_cast<uint64_t>(size) > kMaxOffset) Refuse(ShownPath(path) + ": larger than 4 GiB");
   in.seekg(0, std::ios::beg);
   bytes->resize(static_cast<size_t>(size));
   if (size > 0) in.read(reinterpret_cast<char*>(bytes->data()), size);
   return static_cast<bool>(in) || size == 0;
 }
 
+using FileId = std::pair<dev_t, ino_t>;
+
+// The archive being written, which must not pack itself when it lies inside
+// the folder: its folder and name (its temporary files go there too) and,
+// when it exists already, the file itself, however it is reached.
+struct Output {
+  bool folder_known = false;
+  FileId folder{};
+  std::string name;
+  bool exists = false;
+  FileId file{};
+
+  bool Is(const FileId& parent, const std::string& child, const struct stat& info) const {
+    if (folder_known && parent == folder && (child == name || abacine::platform::IsTemporaryOf(child, name))) {
+      return true;
+    }
+    return exists && S_ISREG(info.st_mode) && FileId{info.st_dev, info.st_ino} == file;
+  }
+};
+
 // Loads a folder tree with its files. Folders already on the way down are
 // remembered by device and inode, so a symbolic link back up is refused
 // instead of followed for ever.
-void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
+void LoadTree(Item* dir, std::vector<FileId>* ancestors, const Output& output) {
   struct stat info {};
-  if (stat(dir->path.c_str(), &info) != 0) Refuse(dir->path.string() + ": " + std::strerror(errno));
-  const std::pair<dev_t, ino_t> id{info.st_dev, info.st_ino};
+  if (stat(dir->path.c_str(), &info) != 0) Refuse(ShownPath(dir->path) + ": " + std::strerror(errno));
+  const FileId id{info.st_dev, info.st_ino};
   if (std::find(ancestors->begin(), ancestors->end(), id) != ancestors->end()) {
-    Refuse(dir->path.string() + ": links back to a folder above it");
+    Refuse(ShownPath(dir->path) + ": links back to a folder above it");
   }
   ancestors->push_back(id);
 
@@ -126,7 +157,7 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
     Item child;
     child.path = it->path();
     child.name = it->path().filename().string();
-    const std::string shown = child.path.string();
+    const std::string shown = ShownPath(child.path);
     if (child.name.size() > abacine::kArchiveMaxNameLength) {
       Refuse(shown + ": name is " + std::to_string(child.name.size()) + " bytes, at most 127 fit");
     }
@@ -140,9 +171,10 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
       }
       Refuse(shown + ": " + std::strerror(cause));
     }
+    if (output.Is(id, child.name, child_info)) continue;
     if (S_ISDIR(child_info.st_mode)) {
       child.is_dir = true;
-      LoadTree(&child, ancestors);
+      LoadTree(&child, ancestors, output);
     } else if (S_ISREG(child_info.st_mode)) {
       if (!ReadFile(child.path, &child.data)) Refuse(shown + ": cannot read");
       child.size = static_cast<uint32_t>(child.data.size());
@@ -151,9 +183,9 @@ void LoadTree(Item* dir, std::vector<std::pair<dev_t, ino_t>>* ancestors) {
     }
     dir->children.push_back(std::move(child));
   }
-  if (error) Refuse(dir->path.string() + ": " + error.message());
+  if (error) Refuse(ShownPath(dir->path) + ": " + error.message());
   if (dir->children.size() > ArchiveNode::kMaxChildren) {
-    Refuse(dir->path.string() + ": " + std::to_string(dir->children.size()) +
+    Refuse(ShownPath(dir->path) + ": " + std::to_string(dir->children.size()) +
            " entries, at most 65534 fit in one folder");
   }
   std::sort(dir->children.begin(), dir->children.end(),
@@ -167,7 +199,7 @@ void Compress(Item* file, Mode mode) {
   std::vector<uint8_t> packed(bound);
   const int z = compress2(packed.data(), &bound, file->data.data(),
                           static_cast<uLong>(file->data.size()), Z_BEST_COMPRESSION);
-  if (z != Z_OK) Refuse(file->path.string() + ": zlib failed to compress");
+  if (z != Z_OK) Refuse(ShownPath(file->path) + ": zlib failed to compress");
   packed.resize(bound);
   if (mode == Mode::kCompress || packed.size() < file->data.size()) {
     file->data = std::move(packed);
@@ -236,32 +268,22 @@ std::vector<uint8_t> BuildArchive(Item* root, Mode mode) {
   return out;
 }
 
-// Writes beside the target and renames, so a failed run never leaves half an
-// archive under the final name.
-bool WriteAtomically(const fs::path& target, const std::vector<uint8_t>& bytes, std::string* why) {
-  fs::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      *why = std::strerror(errno);
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      *why = "write failed";
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      return false;
-    }
+// Where the archive will be written; false (with the reason) when that is
+// not a regular file or a missing path.
+bool FindOutput(const std::string& archive, Output* output, std::string* why) {
+  std::string target;
+  if (!abacine::platform::ResolveRegularFileTarget(archive, &target, why)) return false;
+  const fs::path path(target);
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  output->name = path.filename().string();
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0) {
+    output->folder_known = true;
+    output->folder = {info.st_dev, info.st_ino};
   }
-  std::error_code error;
-  fs::rename(temp, target, error);
-  if (error) {
-    *why = error.message();
-    fs::remove(temp, error);
-    return false;
+  if (stat(target.c_str(), &info) == 0) {
+    output->exists = true;
+    output->file = {info.st_dev, info.st_ino};
   }
   return true;
 }
@@ -269,7 +291,13 @@ bool WriteAtomically(const fs::path& target, const std::vector<uint8_t>& bytes, 
 int Pack(const std::string& folder, const std::string& archive, Mode mode) {
   std::error_code error;
   if (!fs::is_directory(folder, error)) {
-    std::cerr << "vfspack: " << folder << ": not a folder\n";
+    std::cerr << "vfspack: " << Shown(folder) << ": not a folder\n";
+    return 1;
+  }
+  Output output;
+  std::string why;
+  if (!FindOutput(archive, &output, &why)) {
+    std::cerr << "vfspack: " << Shown(why) << "\n";
     return 1;
   }
   Item root;
@@ -278,8 +306,8 @@ int Pack(const std::string& folder, const std::string& archive, Mode mode) {
   root.path = folder;
   std::vector<uint8_t> bytes;
   try {
-    std::vector<std::pair<dev_t, ino_t>> ancestors;
-    LoadTree(&root, &ancestors);
+    std::vector<FileId> ancestors;
+    LoadTree(&root, &ancestors, output);
     bytes = BuildArchive(&root, mode);
   } catch (const Refusal& refusal) {
     std::cerr << "vfspack: cannot pack: " << refusal.message << "\n";
@@ -288,9 +316,11 @@ int Pack(const std::string& folder, const std::string& archive, Mode mode) {
     std::cerr << "vfspack: out of memory\n";
     return 1;
   }
-  std::string why;
-  if (!WriteAtomically(archive, bytes, &why)) {
-    std::cerr << "vfspack: " << archive << ": " << why << "\n";
+  // A unique file beside the archive, synced and renamed over it: a crash
+  // or a second packer never leaves half an archive under its name.
+  const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!abacine::platform::WriteFileAtomically(archive, data, &why)) {
+    std::cerr << "vfspack: " << Shown(why) << "\n";
     return 1;
   }
   return 0;
@@ -298,18 +328,19 @@ int Pack(const std::string& folder, const std::string& archive, Mode mode) {
 
 // ------------------------------------------------------------------ listing
 
-// Reads an entry to its recorded end; the reader itself refuses data that
-// inflates to another size.
+// Reads an entry to its recorded end as the program does; the reader itself
+// refuses data that inflates to another size. An empty entry is read too:
+// its stored bytes must still be a sound (empty) stream.
 ResultCode ReadWhole(ArchiveEntry* entry) {
   std::vector<uint8_t> buffer(64 * 1024);
   uint32_t total = 0;
-  while (total < entry->Size()) {
+  do {
     uint32_t count = static_cast<uint32_t>(buffer.size());
     const ResultCode code = entry->ReadEntry(buffer.data(), &count);
     if (abacine::Failed(code)) return code;
-    if (count == 0) return abacine::kErrCompressedDataCorrupt;
+    if (count == 0 && total < entry->Size()) return abacine::kErrCompressedDataCorrupt;
     total += count;
-  }
+  } while (total < entry->Size());
   return abacine::kOk;
 }
 
@@ -319,7 +350,7 @@ int List(const std::string& name) {
   Archive archive;
   const ResultCode opened = archive.OpenArchive(error ? name.c_str() : path.c_str());
   if (abacine::Failed(opened)) {
-    std::cerr << "vfspack: " << name << ": " << Describe(opened) << " ("
+    std::cerr << "vfspack: " << Shown(name) << ": " << Describe(opened) << " ("
               << abacine::HexCode(opened) << ")\n";
     return 1;
   }
@@ -356,18 +387,18 @@ int List(const std::string& name) {
     ArchiveEntry entry;
     ResultCode code = entry.OpenEntry(&archive, file_path.c_str());
     if (abacine::Succeeded(code) && abacine::FindArchiveNode(file_path, tree) != &node) {
-      std::cerr << "vfspack: " << name << ": " << file_path << ": name appears twice in its folder\n";
+      std::cerr << "vfspack: " << Shown(name) << ": " << Shown(file_path) << ": name appears twice in its folder\n";
       ++damaged;
       continue;
     }
     if (abacine::Succeeded(code)) code = ReadWhole(&entry);
     if (abacine::Failed(code)) {
-      std::cerr << "vfspack: " << name << ": " << file_path << ": " << Describe(code) << " ("
+      std::cerr << "vfspack: " << Shown(name) << ": " << Shown(file_path) << ": " << Describe(code) << " ("
                 << abacine::HexCode(code) << ")\n";
       ++damaged;
       continue;
     }
-    std::cout << file_path << ' ' << node.uncompressed_size << ' '
+    std::cout << Shown(file_path) << ' ' << node.uncompressed_size << ' '
               << (node.IsCompressed() ? "compressed" : "stored") << '\n';
   }
   return damaged == 0 ? 0 : 1;
@@ -381,6 +412,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file size limit, write() then fails with EFBIG and the temporary
+  // file is removed, instead of the process being killed in the middle.
+  signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     PrintHelp(std::cout);
