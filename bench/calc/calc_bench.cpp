@@ -159,7 +159,8 @@ double StartupMs(const std::string& runtime) {
     in[1] = -1;
     char byte = 0;
     if (read(out[0], &byte, 1) == 1) {
-      ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+               .count();
     }
   }
   if (in[1] >= 0) close(in[1]);
@@ -183,7 +184,8 @@ void ReportStartup() {
   }
   std::sort(times.begin(), times.end());
   std::printf("%-48s %10.1f ms  (fastest %.1f ms)  goal: under 100 ms\n",
-              "start-up, exec to first frame (median of 15)", times[times.size() / 2], times.front());
+              "start-up, exec to first frame (median of 15)", times[times.size() / 2],
+              times.front());
 }
 
 }  // namespace

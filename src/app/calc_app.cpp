@@ -66,11 +66,12 @@ ResultCode CalcApp::initSurfaces(Display* display, uint32_t /*instance*/) {
 
 ResultCode CalcApp::loadSkin() {
   const std::string name = ToUtf8(archiveName_);
-  if (ResolveProgramPath(name, &archivePath_) != kOk) archivePath_ = name;
+  std::string path;
+  if (ResolveProgramPath(name, &path) != kOk) path = name;
   std::u16string where;
-  FromUtf8(archivePath_, &where);
+  FromUtf8(path, &where);
   Archive archive;
-  const ResultCode opened = archive.OpenArchive(archivePath_.c_str());
+  const ResultCode opened = archive.OpenArchive(path.c_str());
   if (opened != kOk) {
     const std::u16string text =
         u"Could not open the skin file \"" + archiveName_ + u"\": looked for it at " + where + u".";
@@ -82,8 +83,8 @@ ResultCode CalcApp::loadSkin() {
   if (loaded == 0) {
     // Without any of its images the screen would be a blank that looks
     // like a working program.
-    const std::u16string text =
-        u"The skin file \"" + archiveName_ + u"\" holds none of the skin (read from " + where + u").";
+    const std::u16string text = u"The skin file \"" + archiveName_ +
+                                u"\" holds none of the skin (read from " + where + u").";
     setErrorMessage(text.c_str(), kErrEntryNotFound);
     return kErrEntryNotFound;
   }
@@ -165,8 +166,12 @@ ResultCode CalcApp::drawFrame(Surface* back, uint32_t /*frameFlags*/) {
 }
 
 void CalcApp::drawButtons(Surface* back) {
-  if (skin_.aboutButton) skin_.aboutButton->drawAt(back, layout_.aboutButton.x, layout_.aboutButton.y);
-  if (skin_.clearButton) skin_.clearButton->drawAt(back, layout_.clearButton.x, layout_.clearButton.y);
+  if (skin_.aboutButton) {
+    skin_.aboutButton->drawAt(back, layout_.aboutButton.x, layout_.aboutButton.y);
+  }
+  if (skin_.clearButton) {
+    skin_.clearButton->drawAt(back, layout_.clearButton.x, layout_.clearButton.y);
+  }
 }
 
 namespace {
@@ -184,7 +189,9 @@ void DrawStretched(Sprite* sprite, Surface* back, const StretchDraw& stretch, in
 }  // namespace
 
 void CalcApp::drawInputBox(Surface* back) {
-  if (layout_.wide) DrawStretched(skin_.textbox(), back, layout_.textboxStretch, layout_.inputBox.top);
+  if (layout_.wide) {
+    DrawStretched(skin_.textbox(), back, layout_.textboxStretch, layout_.inputBox.top);
+  }
   widgets_.currentFont = &skin_.font;
   inputBox_->draw();
 }

@@ -22,11 +22,11 @@
 #include "app/calc_skin.h"
 #include "app/screen_layout.h"
 #include "app/settings_store.h"
+#include "text/wstring.h"
 #include "ui/answer_slot.h"
 #include "ui/key_button.h"
 #include "ui/text_box.h"
 #include "ui/widget_state.h"
-#include "text/wstring.h"
 
 namespace abacine {
 
@@ -122,15 +122,11 @@ class CalcApp : public AppFramework {
   void setRegistryFile(std::string path) { registryFile_ = std::move(path); }
   // The skin archive's name: beside the program unless it starts with '/'.
   void setSkinArchive(std::u16string name) { archiveName_ = std::move(name); }
-  // Where the skin archive was looked for at the last load.
-  const std::string& skinArchivePath() const { return archivePath_; }
 
   // --- What the screen shows (tests, scripted runs) ----------------------------
   int32_t sizeClass() const { return vga_ ? kSizeClass480 : kSizeClass240; }
-  bool vga() const { return vga_; }
   int32_t screenWidth() const { return screenWidth_; }
   int32_t screenHeight() const { return screenHeight_; }
-  const ScreenLayout& layout() const { return layout_; }
   bool stylusIsDown() const { return stylusDown_; }
   int32_t stylusX() const { return stylusX_; }
   int32_t stylusY() const { return stylusY_; }
@@ -143,9 +139,7 @@ class CalcApp : public AppFramework {
   const KeyButton& key(int32_t i) const { return *keys_[static_cast<size_t>(i)]; }
   const TextBox& inputBox() const { return *inputBox_; }
   const WString& answerText() const { return answerText_; }
-  double answerValue() const { return answerValue_; }
   const AnswerSlot& slot(int32_t i) const { return *slots_[static_cast<size_t>(i)]; }
-  const CalcSkin& skin() const { return skin_; }
   bool fractionMode() const { return fractionMode_; }
   bool aboutOpen() const { return aboutOpen_; }
   bool tutorialActive() const { return tutorialActive_; }
@@ -157,6 +151,11 @@ class CalcApp : public AppFramework {
  protected:
   void setProductIdentity(std::u16string registryKeyPath, std::u16string productName,
                           std::u16string webAddress);
+
+ private:
+  // The parts of the calculator still to come are member functions in
+  // files of their own; the dispatch, the frame and the program's start and
+  // end already call them.
 
   // --- Answers, slots, lock, modes and settings (calc_slots.cpp) --------------
   void loadSettings();
@@ -181,21 +180,7 @@ class CalcApp : public AppFramework {
   // false when it goes on through the normal dispatch.
   bool tapTutorial(int32_t x, int32_t y);
 
-  // Shared by the parts above.
-  WidgetState widgets_;
-  CalcSkin skin_{widgets_};
-  std::array<std::unique_ptr<KeyButton>, kKeyWidgets> keys_;
-  std::array<std::unique_ptr<AnswerSlot>, kSlotWidgets> slots_;
-  std::unique_ptr<TextBox> inputBox_;
-  WString answerText_;
-  double answerValue_ = 0;
-  bool fractionMode_ = false;
-  bool aboutOpen_ = false;
-  bool tutorialActive_ = false;
-  int32_t tutorialStep_ = 0;
-  ScreenRect tutorialTarget_;
-
- private:
+  // --- Screen set-up, drawing and taps -------------------------------------------
   // Decides the size class and places every part for the display's size,
   // loading the skin first when asked or when the class changed; then
   // evaluates the input and lays the keypad out in layer 0.
@@ -214,12 +199,24 @@ class CalcApp : public AppFramework {
   void clearInput();
   void editInput(int32_t key, const GameKeyList& keys);
 
+  WidgetState widgets_;
+  CalcSkin skin_{widgets_};
+  std::array<std::unique_ptr<KeyButton>, kKeyWidgets> keys_;
+  std::array<std::unique_ptr<AnswerSlot>, kSlotWidgets> slots_;
+  std::unique_ptr<TextBox> inputBox_;
+  WString answerText_;
+  double answerValue_ = 0;  // of the last successful evaluation: what storing keeps
+  bool fractionMode_ = false;
+  bool aboutOpen_ = false;
+  bool tutorialActive_ = false;
+  int32_t tutorialStep_ = 0;
+  ScreenRect tutorialTarget_;
+
   std::u16string registryKeyPath_;
   std::u16string productName_;
   std::u16string webAddress_;
   std::string registryFile_;
   std::u16string archiveName_ = kSkinArchiveName;
-  std::string archivePath_;
   bool vga_ = false;
   bool skinLoaded_ = false;
   bool settingsLoaded_ = false;

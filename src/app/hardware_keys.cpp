@@ -27,7 +27,8 @@ constexpr const char16_t* kShiftedOem[] = {u"+", u",", u"_", u".", u"/"};
 static_assert(std::size(kDigits) == 10 && std::size(kShiftedDigits) == 10);
 static_assert(std::size(kLetters) == 26);
 static_assert(std::size(kNumpadSigns) == kNumpadDivide - kNumpad0 - 10 + 1);
-static_assert(std::size(kOem) == kOemLast - kOemFirst + 1 && std::size(kShiftedOem) == std::size(kOem));
+static_assert(std::size(kOem) == kOemLast - kOemFirst + 1 &&
+              std::size(kShiftedOem) == std::size(kOem));
 
 // Ctrl+Shift and a key: the calculator signs and the list brackets.
 struct SignKey {
@@ -55,7 +56,9 @@ constexpr KeyAction Insert(const char16_t* text) { return KeyAction{KeyEdit::kIn
 KeyAction MapHardwareKey(int32_t key, KeyModifiers mods, int32_t left, int32_t right) {
   if (key == right) return {KeyEdit::kCursorRight};
   if (key == left) return {KeyEdit::kCursorLeft};
-  if (mods.numLock && key >= kNumpad0 && key < kNumpad0 + 10) return Insert(kDigits[key - kNumpad0]);
+  if (mods.numLock && key >= kNumpad0 && key < kNumpad0 + 10) {
+    return Insert(kDigits[key - kNumpad0]);
+  }
   if (mods.numLock && key >= kNumpad0 + 10 && key <= kNumpadDivide) {
     return Insert(kNumpadSigns[key - kNumpad0 - 10]);
   }
@@ -69,7 +72,9 @@ KeyAction MapHardwareKey(int32_t key, KeyModifiers mods, int32_t left, int32_t r
   if (!mods.ctrl) {
     if (key >= 'A' && key <= 'Z') return Insert(kLetters[key - 'A']);
     if (key >= '0' && key <= '9') return Insert((mods.shift ? kShiftedDigits : kDigits)[key - '0']);
-    if (key >= kOemFirst && key <= kOemLast) return Insert((mods.shift ? kShiftedOem : kOem)[key - kOemFirst]);
+    if (key >= kOemFirst && key <= kOemLast) {
+      return Insert((mods.shift ? kShiftedOem : kOem)[key - kOemFirst]);
+    }
     if (mods.shift && key == kOpenBracket) return Insert(u"{");
     if (mods.shift && key == kCloseBracket) return Insert(u"}");
     return {};

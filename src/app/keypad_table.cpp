@@ -7,15 +7,15 @@
 namespace abacine {
 namespace {
 
-// Faces written with the signs spelled out: the square, reciprocal, root,
-// e, pi and exponent signs of the input text.
 constexpr KeyFace Key(const char16_t* label, const char16_t* insert = nullptr) {
   return KeyFace{label, insert};
 }
 constexpr KeyFace kKeep{};
 constexpr KeyFace kDelete = Key(u"");
-constexpr KeyFace kSecond = Key(kSecondKeyLabel);
+constexpr KeyFace kSecond = Key(u"2nd");
 
+// The keys of the calculator signs: root, square, reciprocal, e, pi and
+// the exponent sign.
 constexpr KeyFace kRoot = Key(u"\u0087", u"\u0087(");
 constexpr KeyFace kSquare = Key(u"x\u0085", u"\u0085");
 constexpr KeyFace kReciprocal = Key(u"x\u0086", u"\u0086");
@@ -55,15 +55,15 @@ constexpr KeypadFaces kWide1 = {
     kKeep,   kLog,                   Key(u"ln", u"ln("),     Key(u"^"),              kKeep,
 };
 
-constexpr bool Same(const char16_t* a, const char16_t* b) {
-  return a != nullptr && b != nullptr && std::u16string_view(a) == std::u16string_view(b);
+constexpr bool Same(const char16_t* a, std::u16string_view b) {
+  return a != nullptr && std::u16string_view(a) == b;
 }
 
 // Every layer: "2nd" first, the delete key empty at the end of the first
 // row, and only the wide second layer keeps keys (its two corners, which
 // the wide keypad gives up when it does not fit).
 constexpr bool WellFormed(const KeypadFaces& faces, int32_t deleteKey, bool keepsCorners) {
-  if (!Same(faces[0].label, kSecondKeyLabel) || !Same(faces[deleteKey].label, u"")) return false;
+  if (!Same(faces[0].label, u"2nd") || !Same(faces[deleteKey].label, u"")) return false;
   for (int32_t i = 0; i < kKeypadKeys; ++i) {
     const bool corner = i == kWideCornerKeys[0] || i == kWideCornerKeys[1];
     if (faces[i].Kept() != (keepsCorners && corner)) return false;

@@ -25,8 +25,6 @@ struct KeyFace {
 
 using KeypadFaces = std::array<KeyFace, kKeypadKeys>;
 
-inline constexpr char16_t kSecondKeyLabel[] = u"2nd";
-
 // The faces of one layer (0 or 1; anything else counts as 0). The delete
 // key is the last of the first row (ScreenLayout::deleteKey).
 const KeypadFaces& KeypadLayer(bool wide, int32_t layer);

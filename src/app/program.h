@@ -47,8 +47,8 @@ struct ProgramSpec {
 // Runs the program with the arguments after its name and returns its exit
 // status: 0, 2 for a bad command line or a failed script, the run's result
 // code otherwise (1 when only the screenshot failed, and for a failure
-// code that would read as 0 once cut to the 8 bits of an exit status). `openWindow` makes the desktop window's
-// backend (platform::MakeSdlBackend); only the programs link it.
+// code that would read as 0 once cut to the 8 bits of an exit status). `openWindow` makes the
+// desktop window's backend (platform::MakeSdlBackend); only the programs link it.
 int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
                platform::WindowBackendFactory openWindow);
 

@@ -129,7 +129,9 @@ ScriptRunner::Outcome ScriptRunner::up(std::string_view args) {
 ScriptRunner::Outcome ScriptRunner::press(std::string_view args) {
   const bool del = args == "delete";
   std::u16string label;
-  if (!del && (args.empty() || !CalcText(args, &label))) return Error("press: expected a key label");
+  if (!del && (args.empty() || !CalcText(args, &label))) {
+    return Error("press: expected a key label");
+  }
   for (int32_t i = 0; i < app_.keyCount(); ++i) {
     const KeyButton& k = app_.key(i);
     if (!k.enabled || !k.visible) continue;
@@ -145,7 +147,9 @@ ScriptRunner::Outcome ScriptRunner::key(std::string_view args) {
   const auto& codes = platform::TheDevice().Config().game_keys;
   const int32_t buttons[4] = {codes[kKeyA], codes[kKeyB], codes[kKeyC], codes[kKeyStart]};
   KeyStroke stroke;
-  if (!ParseKeyName(args, buttons, &stroke)) return Error("unknown key '" + std::string(args) + "'");
+  if (!ParseKeyName(args, buttons, &stroke)) {
+    return Error("unknown key '" + std::string(args) + "'");
+  }
   strike(stroke);
   return kNextFrame;
 }

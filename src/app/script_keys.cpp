@@ -86,7 +86,8 @@ bool ParseKeyName(std::string_view name, const int32_t (&deviceButtons)[4], KeyS
       break;
     }
   }
-  if (rest.size() == 1 && ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= '0' && rest[0] <= '9'))) {
+  if (rest.size() == 1 &&
+      ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= '0' && rest[0] <= '9'))) {
     // Letter keys send the capital's code, as keyboards do.
     stroke.key = rest[0] >= 'a' ? rest[0] - 'a' + 'A' : rest[0];
   } else if (rest.size() == 3 && rest.rfind("kp", 0) == 0 && rest[2] >= '0' && rest[2] <= '9') {
@@ -114,9 +115,9 @@ bool StrokesForText(std::u16string_view text, std::vector<KeyStroke>* out, size_
   size_t at = 0;
   while (at < text.size()) {
     const std::u16string_view rest = text.substr(at);
-    const auto match = std::find_if(Productions().begin(), Productions().end(), [&](const Production& p) {
-      return rest.substr(0, p.text.size()) == p.text;
-    });
+    const auto match =
+        std::find_if(Productions().begin(), Productions().end(),
+                     [&](const Production& p) { return rest.substr(0, p.text.size()) == p.text; });
     if (match == Productions().end()) {
       *bad = at;
       return false;

@@ -47,7 +47,8 @@ Picture LoadPicture(const char* name, bool vga) {
   out.height = surface.Height();
   for (int32_t y = 0; y < out.height; ++y) {
     for (int32_t x = 0; x < out.width; ++x) {
-      out.pixels.push_back(surface.Pixels()[l.origin + int64_t{x} * l.x_step + int64_t{y} * l.y_step]);
+      out.pixels.push_back(
+          surface.Pixels()[l.origin + int64_t{x} * l.x_step + int64_t{y} * l.y_step]);
     }
   }
   return out;
@@ -244,8 +245,8 @@ TEST_F(CalcPixelsTest, TheDeleteKeyCarriesItsArrowAndMovesItWhilePressed) {
 
 // The picture `p` drawn at (x, y): every pixel of `columns` of it that lies
 // on rows [fromRow, toRow) of the screen.
-int32_t Mismatches(const Screen& screen, const Picture& p, int32_t x, int32_t y, int32_t firstColumn,
-                   int32_t fromRow, int32_t toRow) {
+int32_t Mismatches(const Screen& screen, const Picture& p, int32_t x, int32_t y,
+                   int32_t firstColumn, int32_t fromRow, int32_t toRow) {
   int32_t wrong = 0;
   for (int32_t sy = std::max(fromRow, y); sy < std::min(toRow, y + p.height); ++sy) {
     for (int32_t c = firstColumn; c < p.width; ++c) {
@@ -282,8 +283,8 @@ TEST_F(CalcPixelsTest, HeaderInputBoxAndButtonsAndTheWideStretch) {
       EXPECT_EQ(header.width, screen.width);
     }
     EXPECT_EQ(Mismatches(screen, about, 0, screen.height - about.height, 0, 0, screen.height), 0);
-    EXPECT_EQ(Mismatches(screen, clear, screen.width - clear.width, screen.height - clear.height, 0, 0,
-                         screen.height),
+    EXPECT_EQ(Mismatches(screen, clear, screen.width - clear.width, screen.height - clear.height, 0,
+                         0, screen.height),
               0);
   }
 }

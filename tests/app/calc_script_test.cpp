@@ -185,13 +185,51 @@ TEST_F(CalcTest, AQuarterTurnReLaysOutTheKeypadAndKeepsTheInput) {
   }
 }
 
+// A wide screen shortened by a top bar has no room for the keypad's last
+// row above the bottom buttons: its two corner keys go, in both layers,
+// and are neither drawn nor tappable; the rest works.
+TEST_F(CalcTest, AWideKeypadThatDoesNotFitGivesUpItsCornerKeys) {
+  const CalcRun run =
+      Run("640x480", "state\npress 2nd\nstate\npress 2nd\npress 0\nstate\ntap 95 375\nstate", false,
+          26);
+  ASSERT_EQ(run.states.size(), 4u) << run.err;
+  EXPECT_EQ(Text(run.states[0], "screen"), "640x454");
+  EXPECT_EQ(
+      Field(run.states[0], "keys"),
+      R"j(["2nd","7","8","9","delete","/","4","5","6","-","*","1","2","3","+","0",".","√"])j");
+  EXPECT_EQ(
+      Field(run.states[1], "keys"),
+      R"j(["2nd","(",")","ℯ^x","delete","π","sin","cos","tan","x²","ℯ","asin","acos","atan","x⁻¹","log","ln","^"])j");
+  EXPECT_EQ(Text(run.states[2], "input"), "0");
+  EXPECT_EQ(Text(run.states[3], "input"), "0") << "a tap where key 15 would be does nothing";
+  // Key 15's place (display row 375 is screen row 401) shows the
+  // background; key 16 ("0") beside it is drawn.
+  EXPECT_EQ(platform::TheDevice().ScreenPixel(95, 401), 0xE73C);
+  EXPECT_NE(platform::TheDevice().ScreenPixel(95 + 114, 401), 0xE73C);
+  const CalcRun press = Run("640x480", "press (", false, 26);
+  EXPECT_EQ(press.err, "script:1: no key '(' on layer 0\n");
+}
+
+// Targets of parts still to come are taps on what lies there now: the
+// about screen's close button sits on the delete key, and a target with no
+// place yet taps the screen's corner, where nothing takes it.
+TEST_F(CalcTest, TargetsOfLaterPartsTapWhatLiesThereNow) {
+  for (const char* screen : kScreens) {
+    SCOPED_TRACE(screen);
+    const CalcRun run = Run(screen, "type 12\ntap close\ntap link\ntap target\nstate");
+    ASSERT_EQ(run.states.size(), 1u) << run.err;
+    EXPECT_EQ(Text(run.states[0], "input"), "1");
+  }
+}
+
 // The fields of parts that later come to life, at their start values.
 TEST_F(CalcTest, StateCarriesEveryFieldWithItsStartValue) {
   const CalcRun run = Run("320x240", "state");
   ASSERT_EQ(run.states.size(), 1u);
   const std::string& s = run.states[0];
   const std::string slot = R"({"occupied":false,"locked":false,"value":0,"text":""})";
-  EXPECT_EQ(Field(s, "slots"), "[" + slot + "," + slot + "," + slot + "," + slot + "," + slot + "]");
+  EXPECT_EQ(Field(s, "slots"),
+            "[" + slot + "," + slot + "," + slot + "," + slot + "," + slot + "]");
   EXPECT_EQ(Field(s, "angle"), Q("rad"));
   EXPECT_EQ(Field(s, "fractions"), "false");
   EXPECT_EQ(Field(s, "about"), "false");
@@ -244,7 +282,8 @@ TEST_F(CalcTest, ScriptErrorsNameTheirLineAndEndTheRun) {
       {"rotate 2", "script:1: rotate takes no argument\n", 0},
       {"state now", "script:1: state takes no argument\n", 0},
       {"screenshot", "script:1: screenshot: expected a file name\n", 0},
-      {"screenshot /nonexistent/dir/x.png", "script:1: screenshot: could not write /nonexistent/dir/x.png\n", 0},
+      {"screenshot /nonexistent/dir/x.png",
+       "script:1: screenshot: could not write /nonexistent/dir/x.png\n", 0},
       {"bogus\nstate", "script:1: unknown command 'bogus'\n", 0},
       // quit ends the run: nothing after it runs, and it is no error.
       {"state\nquit\nbogus\nstate", "", 1},

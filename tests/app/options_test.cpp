@@ -177,7 +177,8 @@ TEST(Options, TheDemoTakesTheSharedOptionsOnly) {
       {{"--screen", "320x240"}, true}, {{"--scale=3"}, true},       {{"--fullscreen"}, true},
       {{"--headless"}, true},          {{"--frames", "7"}, true},   {{"--screenshot", "a.png"}, true},
       {{"--top-bar", "20"}, false},    {{"--oem", "x"}, false},     {{"--os-version", "4.21"}, false},
-      {{"--raw-frame-buffer"}, false}, {{"--registry", "r"}, false},  {{"--script", "-"}, false},
+      {{"--raw-frame-buffer"}, false}, {{"--registry", "r"}, false},
+      {{"--script", "-"}, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.args));

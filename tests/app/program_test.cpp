@@ -169,8 +169,8 @@ TEST_F(ProgramTest, ScriptedRunsReadTheirCommandsAndSayWhereTheyFail) {
   } rows[] = {
       {{"--script", script}, "", 0, "\"input\":\"2+3\",\"cursor\":3", ""},
       {{"--script", "-"}, "type 6*7\nstate\n", 0, "\"answer\":\"42\"", ""},
-      {{"--script", "-", "--screen", "320x240"}, "state\nquit\nstate\n", 0, "\"screen\":\"320x240\"",
-       ""},
+      {{"--script", "-", "--screen", "320x240"}, "state\nquit\nstate\n", 0,
+       "\"screen\":\"320x240\"", ""},
       {{"--script", "-"}, "state\nfoo bar\nstate\n", 2, "\"layer\":0",
        "script:2: unknown command 'foo'\n"},
       {{"--script", "-"}, "press 2nd\npress 8\n", 2, "", "script:2: no key '8' on layer 1\n"},
@@ -203,7 +203,9 @@ TEST_F(ProgramTest, AMissingOrUnreadableSkinStopsTheRunWithAMessage) {
   const std::string bin = dir_ + "/bin";
   fs::create_directories(bin);
   fs::create_directories(dir_ + "/empty");
-  for (const char* file : {"abacine", "gx.so"}) fs::copy_file(testing::BinPath(file), bin + "/" + file);
+  for (const char* file : {"abacine", "gx.so"}) {
+    fs::copy_file(testing::BinPath(file), bin + "/" + file);
+  }
   const std::string archive = bin + "/windows.vfs";
   const struct {
     const char* name;
@@ -231,8 +233,8 @@ TEST_F(ProgramTest, AMissingOrUnreadableSkinStopsTheRunWithAMessage) {
     SCOPED_TRACE(row.name);
     row.prepare();
     const std::string shot = dir_ + "/" + row.name + ".png";
-    const int status = Wait(Start({"--headless", "--frames", "3", "--screenshot", shot}, row.name, "",
-                                  bin + "/abacine"),
+    const int status = Wait(Start({"--headless", "--frames", "3", "--screenshot", shot}, row.name,
+                                  "", bin + "/abacine"),
                             20s);
     const std::string err = ReadWholeFile(Err(row.name));
     if (*row.err == '\0') {
