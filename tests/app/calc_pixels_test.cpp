@@ -82,16 +82,30 @@ constexpr Keypad kKeypads[] = {
     {"640x480", true, 5, 35, 139, 114, 66, 4, 4},
 };
 
+// The key image of a class: a strip of frames (normal, pressed).
+struct KeyImage {
+  Picture strip;
+  int32_t frames = 1;
+  int32_t width() const { return strip.width / frames; }
+  int32_t height() const { return strip.height; }
+  uint16_t At(int32_t frame, int32_t x, int32_t y) const {
+    return strip.At(frame * width() + x, y);
+  }
+};
+
+KeyImage LoadKeyImage(bool vga) {
+  return {LoadPicture("button2", vga), FindSkinImage("button2")->Frames(vga)};
+}
+
 struct KeyBox {
   int32_t x, y;  // the frame's top-left corner
   int32_t left, top, right, bottom;  // its clipped, visible part
 };
 
-KeyBox KeyAt(const Keypad& k, const Picture& key, int frames, int32_t i) {
+KeyBox KeyAt(const Keypad& k, const KeyImage& key, int32_t i) {
   const int32_t x = k.left + (i % k.columns) * k.columnStep;
   const int32_t y = k.top + (i / k.columns) * k.rowStep;
-  const int32_t w = key.width / frames;
-  return {x, y, x + k.insetSide, y, x + w - k.insetSide, y + key.height - k.insetBottom};
+  return {x, y, x + k.insetSide, y, x + key.width() - k.insetSide, y + key.height() - k.insetBottom};
 }
 
 bool Inside(const KeyBox& b, int32_t x, int32_t y) {
@@ -100,23 +114,21 @@ bool Inside(const KeyBox& b, int32_t x, int32_t y) {
 
 class CalcPixelsTest : public CalcTest {
  protected:
-  // Compares every key's visible frame with frame `frameOf(i)` of the key
-  // image, leaving out the label's rows and what later keys cover. Returns
-  // the number of pixels compared per key.
+  // Compares every key's visible frame with the key image's frame (the
+  // pressed one for `pressedKey`), leaving out the label's rows and what
+  // later keys cover, and makes sure enough of each was compared.
   void CheckKeys(const Keypad& k, const Screen& screen, int32_t pressedKey) {
-    const int frames = FindSkinImage("button2")->Frames(k.vga);
-    const Picture key = LoadPicture("button2", k.vga);
+    const KeyImage key = LoadKeyImage(k.vga);
     const Picture blue = LoadPicture("bluefont", k.vga);
-    ASSERT_GT(key.width, 0);
+    ASSERT_GT(key.width(), 0);
     ASSERT_GT(blue.height, 0);
     const int32_t s = k.vga ? 1 : 0;
-    const int32_t w = key.width / frames;
     for (int32_t i = 0; i < kKeypadKeys; ++i) {
       SCOPED_TRACE("key " + std::to_string(i));
-      const KeyBox box = KeyAt(k, key, frames, i);
+      const KeyBox box = KeyAt(k, key, i);
       const int32_t frame = i == pressedKey ? 1 : 0;
       // The label's rows, normal or moved while pressed.
-      const int32_t labelTop = box.y + key.height / 2 - blue.height / 2 + (k.vga ? -2 : -1) + 1;
+      const int32_t labelTop = box.y + key.height() / 2 - blue.height / 2 + (k.vga ? -2 : -1) + 1;
       const int32_t labelBottom = labelTop + blue.height + (2 << s);
       int32_t compared = 0, wrong = 0;
       for (int32_t y = box.top; y < box.bottom; ++y) {
@@ -124,11 +136,11 @@ class CalcPixelsTest : public CalcTest {
         for (int32_t x = box.left; x < box.right; ++x) {
           bool covered = false;
           for (int32_t j = i + 1; j < kKeypadKeys && !covered; ++j) {
-            covered = Inside(KeyAt(k, key, frames, j), x, y);
+            covered = Inside(KeyAt(k, key, j), x, y);
           }
           if (covered) continue;
           ++compared;
-          if (screen.At(x, y) != key.At(frame * w + (x - box.x), y - box.y)) ++wrong;
+          if (screen.At(x, y) != key.At(frame, x - box.x, y - box.y)) ++wrong;
         }
       }
       EXPECT_EQ(wrong, 0) << "of " << compared;
@@ -151,15 +163,13 @@ TEST_F(CalcPixelsTest, EveryKeyFrameWhereTheRulesPutItInBothLayers) {
 // The ink of a key's label: the pixels of its visible frame that differ
 // from the key image's frame.
 ScreenRect LabelInk(const Keypad& k, const Screen& screen, int32_t i, int32_t frame) {
-  const int frames = FindSkinImage("button2")->Frames(k.vga);
-  const Picture key = LoadPicture("button2", k.vga);
-  const KeyBox box = KeyAt(k, key, frames, i);
-  const int32_t w = key.width / frames;
+  const KeyImage key = LoadKeyImage(k.vga);
+  const KeyBox box = KeyAt(k, key, i);
   ScreenRect ink{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
   // Up to the next row's frame, which covers the bottom rows.
   for (int32_t y = box.top; y < box.top + k.rowStep; ++y) {
     for (int32_t x = box.left; x < box.right; ++x) {
-      if (screen.At(x, y) == key.At(frame * w + (x - box.x), y - box.y)) continue;
+      if (screen.At(x, y) == key.At(frame, x - box.x, y - box.y)) continue;
       ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
              std::max(ink.bottom, y + 1)};
     }
@@ -170,12 +180,11 @@ ScreenRect LabelInk(const Keypad& k, const Screen& screen, int32_t i, int32_t fr
 TEST_F(CalcPixelsTest, AHeldKeyShowsItsPressedFrameAndMovedLabelUntilReleased) {
   for (const Keypad& k : kKeypads) {
     SCOPED_TRACE(k.screen);
-    const Picture key = LoadPicture("button2", k.vga);
-    const int frames = FindSkinImage("button2")->Frames(k.vga);
     // Key 6: "9" upright, "4" wide; the middle of its frame.
-    const KeyBox box = KeyAt(k, key, frames, 6);
-    const std::string at = std::to_string(box.x + key.width / frames / 2) + " " +
-                           std::to_string(box.y + key.height / 2);
+    const KeyImage key = LoadKeyImage(k.vga);
+    const KeyBox box = KeyAt(k, key, 6);
+    const std::string at = std::to_string(box.x + key.width() / 2) + " " +
+                           std::to_string(box.y + key.height() / 2);
     const int32_t shift = k.vga ? 4 : 2;
 
     ASSERT_EQ(Run(k.screen, "frames 1").status, 0);
@@ -218,10 +227,8 @@ std::vector<ScreenPoint> ArrowPixels(bool vga) {
 TEST_F(CalcPixelsTest, TheDeleteKeyCarriesItsArrowAndMovesItWhilePressed) {
   for (const Keypad& k : kKeypads) {
     SCOPED_TRACE(k.screen);
-    const Picture key = LoadPicture("button2", k.vga);
-    const int frames = FindSkinImage("button2")->Frames(k.vga);
-    const int32_t del = k.columns - 1;
-    const KeyBox box = KeyAt(k, key, frames, del);
+    // The delete key ends the first row.
+    const KeyBox box = KeyAt(k, LoadKeyImage(k.vga), k.columns - 1);
     const std::string at = std::to_string(box.x + 6) + " " + std::to_string(box.y + 6);
     for (const bool pressed : {false, true}) {
       SCOPED_TRACE(pressed ? "pressed" : "normal");
