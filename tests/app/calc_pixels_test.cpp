@@ -20,7 +20,7 @@
 namespace abacine::testing {
 namespace {
 
-// A skin image as 5-6-5 pixels.
+// A skin image or the screen as 5-6-5 pixels.
 struct Picture {
   int32_t width = 0, height = 0;
   std::vector<uint16_t> pixels;
@@ -54,13 +54,9 @@ Picture LoadPicture(const char* name, bool vga) {
   return out;
 }
 
-// The screen after a run.
-struct Screen {
-  int32_t width = 0, height = 0;
-  std::vector<uint16_t> pixels;
-  uint16_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-};
+using Screen = Picture;
 
+// The screen after a run.
 Screen Shot() {
   const platform::Device& d = platform::TheDevice();
   return Screen{d.ScreenWidth(), d.ScreenHeight(), d.ScreenPixels()};

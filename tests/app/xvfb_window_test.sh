@@ -181,7 +181,11 @@ if window=$(find_window); then
     xdotool mousemove --window "$window" $key click 1
     sleep 0.2
   done
-  xdotool type --window "$window" '*2'
+  # Real key events (XTEST) to the focused window: Shift is a key press of
+  # its own, as on a keyboard; events sent to a window carry it only as a
+  # flag.
+  xdotool windowfocus --sync "$window"
+  xdotool type --delay 50 '*2'
   same=""
   for _ in $(seq 1 50); do
     if same=$(python3 "$tool" same "$window" "$runtime/typed.png" 0 0 480 68 2>&1); then
