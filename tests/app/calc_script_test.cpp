@@ -109,6 +109,25 @@ TEST_F(CalcTest, PathsUsersTakeOnEveryScreen) {
   }
 }
 
+// A tap on a character puts the cursor before it: here the first one, a
+// pixel into its cell (the text starts a quarter space into the box, and
+// the row is the box's middle).
+TEST_F(CalcTest, ATapOnACharacterPutsTheCursorBeforeIt) {
+  const struct {
+    const char* screen;
+    const char* tap;
+  } rows[] = {{"240x320", "tap 2 47"}, {"320x240", "tap 2 47"}, {"480x640", "tap 3 92"},
+              {"640x480", "tap 3 92"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.screen);
+    const CalcRun run =
+        Run(row.screen, std::string("type 1234\n") + row.tap + "\nstate\npress 5\nstate");
+    ASSERT_EQ(run.states.size(), 2u) << run.err;
+    EXPECT_EQ(Field(run.states[0], "cursor"), "0");
+    EXPECT_EQ(Text(run.states[1], "input"), "51234");
+  }
+}
+
 // The keypad's two layers, as the state lists their enabled keys.
 const char kUpright0[] =
     R"j(["2nd","(",")","delete","7","8","9","/","4","5","6","*","1","2","3","-","0",".","√","+"])j";
@@ -288,6 +307,8 @@ TEST_F(CalcTest, ScriptErrorsNameTheirLineAndEndTheRun) {
       // quit ends the run: nothing after it runs, and it is no error.
       {"state\nquit\nbogus\nstate", "", 1},
       {"frames 0\nstate\n\n", "", 1},
+      // The device buttons reach the calculator (the tutorial will take them).
+      {"key button-a\nkey button-b\nkey button-c\nkey button-start\nstate", "", 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.script);
