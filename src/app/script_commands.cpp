@@ -37,7 +37,7 @@ namespace {
 
 using Outcome = ScriptRunner::Outcome;
 
-constexpr Outcome kNextFrame{1, {}};
+const Outcome kNextFrame{1, {}};
 
 Outcome Error(std::string message) { return Outcome{0, std::move(message)}; }
 
