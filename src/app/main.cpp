@@ -1,6 +1,7 @@
 // The `abacine` program: the calculator on the simulated handheld.
 #include <unistd.h>
 
+#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "app/abacine_app.h"
 #include "app/program.h"
+#include "app/script_runner.h"
 #include "platform/sdl/sdl_backend.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +23,9 @@ int main(int argc, char** argv) {
         new (std::nothrow) AbacineApp(AbacineConfig(static_cast<uint32_t>(getpid()), options)));
     if (app != nullptr) app->setRegistryFile(options.registryFile);
     return app;
+  };
+  spec.makeScript = [](AppFramework& app, std::istream& in) -> std::unique_ptr<ProgramScript> {
+    return std::make_unique<ScriptRunner>(static_cast<CalcApp&>(app), in, std::cout, std::cerr);
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   return RunProgram(spec, args, platform::MakeSdlBackend);

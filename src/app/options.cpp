@@ -145,6 +145,15 @@ bool ApplyWidgets(const std::string&, ProgramOptions* o, std::string*) {
   return true;
 }
 
+bool ApplyScript(const std::string& value, ProgramOptions* o, std::string* why) {
+  if (value.empty()) {
+    *why = "expected a file name, or - for standard input";
+    return false;
+  }
+  o->script = value;
+  return true;
+}
+
 bool ApplyScreenshot(const std::string& value, ProgramOptions* o, std::string* why) {
   if (value.empty()) {
     *why = "expected a file name";
@@ -208,6 +217,9 @@ constexpr OptionRow kOptions[] = {
      "write the screen to FILE.png at exit; only a regular\n"
      "                         file is replaced (a symlink is followed to the file it\n"
      "                         names), anything else is refused"},
+    {"--script", "FILE", ApplyScript, Section::kScript, Takers::kCalculator,
+     "run the commands in FILE (- for standard input) on a\n"
+     "                         simulated clock, then quit (see below)"},
 };
 
 bool Takes(const OptionRow& row, ProgramKind kind) {
@@ -331,6 +343,30 @@ std::string HelpText(ProgramKind kind) {
   out += "\nHow it runs:\n" + OptionLines(kind, Section::kRun);
   out += "\nScripted runs:\n" + OptionLines(kind, Section::kScript);
   if (!calculator) out += "                         (headless without --frames: one frame)\n";
+  if (calculator) {
+    out += R"(
+Script commands, one a line (blank lines and lines starting with # are
+skipped); each input command takes one frame (1/30 s of the simulated clock):
+  tap X Y | down X Y | up X Y    the stylus at a screen pixel
+  tap TARGET             answer, lock, slot N, about, clear, input, help,
+                         close, link or target
+  press LABEL            the keypad key reading LABEL (2nd, 7, sin, x²,
+                         ℯ^x, √, π, ᴇ, ...) or delete
+  key NAME               a keyboard key: a, 7, shift+7, left, right,
+                         backspace, delete, enter, space, kp0 ... kp9, kp*,
+                         kp+, kp,, kp-, kp., kp/, - = , . / [ ], ctrl+c,
+                         ctrl+v, ctrl+shift+p, button-a, button-b,
+                         button-c, button-start
+  type TEXT              the key presses that type TEXT
+  clipboard TEXT         put TEXT on the clipboard
+  frames N               let N frames pass
+  rotate                 turn the device a quarter
+  screenshot FILE.png    write the screen now
+  state                  print the visible state as one line of JSON
+  quit                   end the run as the close button does
+A bad command prints 'script:LINE: message' and exits with status 2.
+)";
+  }
   out += R"(
   --help                 show this help and exit
   --version              show the version and exit

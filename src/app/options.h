@@ -33,6 +33,7 @@ struct ProgramOptions {
   uint32_t osMinor = 0;
   uint64_t frames = 0;        // quit after this many frame periods; 0 = run until closed
   std::string screenshot;     // PNG written at exit
+  std::string script;         // commands to run ("-": standard input); calculator only
   bool widgets = false;       // the demo shows the widget gallery
 };
 

@@ -5,7 +5,11 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
 
+#include "platform/controls.h"
 #include "platform/single_instance.h"
 #include "text/escape.h"
 #include "text/hex.h"
@@ -31,6 +35,10 @@ void CatchQuitSignals() {
   action.sa_handler = SIG_IGN;
   for (const int ignored : {SIGPIPE, SIGXFSZ}) sigaction(ignored, &action, nullptr);
 }
+
+// Exit statuses keep only 8 bits: a failure code ending in 0x00 would read
+// as success.
+int ExitStatusOf(int code) { return code != 0 && (code & 0xFF) == 0 ? 1 : code; }
 
 }  // namespace
 
@@ -60,6 +68,24 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
   }
   CatchQuitSignals();
 
+  // A scripted run reads its commands as it goes, on a simulated clock
+  // installed before anything reads the time.
+  std::ifstream scriptFile;
+  std::istream* scriptInput = nullptr;
+  if (!options.script.empty() && spec.makeScript) {
+    if (options.script == "-") {
+      scriptInput = &std::cin;
+    } else if (scriptFile.open(options.script); scriptFile) {
+      scriptInput = &scriptFile;
+    } else {
+      std::fprintf(stderr, "%s: cannot read the script %s\n", name, options.script.c_str());
+      return 2;
+    }
+  }
+  platform::ManualClock scriptClock;
+  std::optional<platform::ScopedClock> scriptTime;
+  if (scriptInput != nullptr) scriptTime.emplace(&scriptClock);
+
   std::unique_ptr<AppFramework> app = spec.makeApp(options);
   if (app == nullptr) {
     std::fprintf(stderr, "%s: out of memory\n", name);
@@ -88,7 +114,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
     window.rotate_key = platform::kVkF8;
     window.double_clicks = app->config().doubleClicks != 0;
     // A scripted run must never wait for a click on an error box.
-    window.dialogs = options.frames == 0;
+    window.dialogs = options.frames == 0 && options.script.empty();
     // Opened only once this start knows it is the only one, so that a
     // second start shows nothing at all.
     app->setHostStarter([window, openWindow, name] {
@@ -102,7 +128,10 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
       return true;
     });
   }
-  app->setFrameHook([frames = options.frames](AppFramework& running) {
+  std::unique_ptr<ProgramScript> script;
+  if (scriptInput != nullptr) script = spec.makeScript(*app, *scriptInput);
+  app->setFrameHook([frames = options.frames, script = script.get()](AppFramework& running) {
+    if (script != nullptr) script->onFrame(running);
     if (g_quit != 0 || (frames != 0 && running.framePeriods() >= frames)) running.requestQuit();
   });
 
@@ -115,6 +144,8 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
       std::fprintf(stderr, "%s: could not start (code %s)\n", name, HexCode(code).c_str());
     }
   }
+  // A script that failed has said why on standard error.
+  if (code == 0 && script != nullptr) code = script->exitStatus();
   // A second start (no frame ran) leaves no screenshot.
   std::string why;
   if (!options.screenshot.empty() && app->framePeriods() > 0 &&
@@ -122,9 +153,10 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
     std::fprintf(stderr, "%s: could not write %s\n", name, EscapeForTerminal(why).c_str());
     if (code == 0) code = 1;
   }
+  script.reset();
   app.reset();
   platform::SetBackend(nullptr);
-  return code;
+  return ExitStatusOf(code);
 }
 
 }  // namespace abacine

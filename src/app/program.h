@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,18 @@
 #include "platform/platform.h"
 
 namespace abacine {
+
+// A script that drives a run (--script): it is handed every frame period,
+// after the frame was drawn and shown, and may inject input or end the run.
+// The run's clock is simulated while a script runs, so each frame period
+// is 1/30 s of simulated time and nothing sleeps.
+class ProgramScript {
+ public:
+  virtual ~ProgramScript() = default;
+  virtual void onFrame(AppFramework& app) = 0;
+  // The exit status the script asks for: 0, or non-zero after an error.
+  virtual int exitStatus() const = 0;
+};
 
 struct ProgramSpec {
   ProgramKind kind = ProgramKind::kCalculator;
@@ -26,12 +39,16 @@ struct ProgramSpec {
   uint64_t headlessFrames = 0;
   // Makes the application for the options; null when memory runs out.
   std::function<std::unique_ptr<AppFramework>(const ProgramOptions&)> makeApp;
+  // Makes the runner of a script read from `in` for the application made
+  // above; unset for programs that take no script.
+  std::function<std::unique_ptr<ProgramScript>(AppFramework& app, std::istream& in)> makeScript;
 };
 
 // Runs the program with the arguments after its name and returns its exit
-// status: 0, 2 for a bad command line, the run's result code otherwise (1
-// when only the screenshot failed). `openWindow` makes the desktop window's
-// backend (platform::MakeSdlBackend); only the programs link it.
+// status: 0, 2 for a bad command line or a failed script, the run's result
+// code otherwise (1 when only the screenshot failed, and for a failure
+// code that would read as 0 once cut to the 8 bits of an exit status). `openWindow` makes the
+// desktop window's backend (platform::MakeSdlBackend); only the programs link it.
 int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
                platform::WindowBackendFactory openWindow);
 

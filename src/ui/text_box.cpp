@@ -154,6 +154,13 @@ void TextBox::insertText(const WString& text) {
 
 void TextBox::insertChar(char16_t c) { insertText(WString(&c, 1)); }
 
+void TextBox::appendText(const WString& text) {
+  if (readOnly) return;
+  const int32_t room = WString::kMaxLength - label.Length();
+  label.Append(text.CStr(), std::min(text.Length(), room));
+  restartBlink();
+}
+
 void TextBox::deleteBefore() {
   const int32_t c = effectiveCursor();
   if (readOnly || c == 0) return;

@@ -41,6 +41,9 @@ class TextBox : public Widget {
   // ones that change the text, except clear) ----------------------------------
   void insertText(const WString& text);
   void insertChar(char16_t c);
+  // At the end of the text, whatever the cursor; the cursor stays. What
+  // would pass the longest text a string holds is cut off.
+  void appendText(const WString& text);
   void deleteBefore();
   void deleteAt();
   void clear();

@@ -17,7 +17,7 @@ using Args = std::vector<std::string>;
 auto Fields(const ProgramOptions& o) {
   return std::make_tuple(o.screenWidth, o.screenHeight, o.scale, o.topBar, o.fullScreen,
                          o.headless, o.rawFrameBuffer, o.registryFile, o.oemGiven, o.oem,
-                         o.osVersionGiven, o.osMajor, o.osMinor, o.frames, o.screenshot);
+                         o.osVersionGiven, o.osMajor, o.osMinor, o.frames, o.screenshot, o.script);
 }
 
 TEST(Options, AcceptedValuesChangeOnlyTheirField) {
@@ -52,6 +52,8 @@ TEST(Options, AcceptedValuesChangeOnlyTheirField) {
       {{"--frames", "1"}, [](ProgramOptions& o) { o.frames = 1; }},
       {{"--frames=4294967295"}, [](ProgramOptions& o) { o.frames = 4294967295u; }},
       {{"--screenshot", "out.png"}, [](ProgramOptions& o) { o.screenshot = "out.png"; }},
+      {{"--script", "-"}, [](ProgramOptions& o) { o.script = "-"; }},
+      {{"--script=run.txt"}, [](ProgramOptions& o) { o.script = "run.txt"; }},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.args));
@@ -117,6 +119,8 @@ TEST(Options, RejectedWithAClearMessage) {
        "bad value '99999999999999999999999' for --top-bar: expected a height in pixels"},
       {{"--registry", ""}, "bad value '' for --registry: expected a file name"},
       {{"--screenshot="}, "bad value '' for --screenshot: expected a file name"},
+      {{"--script="}, "bad value '' for --script: expected a file name, or - for standard input"},
+      {{"--script"}, "option '--script' needs a value"},
       {{"--oem", "\xC3"}, "bad value '\xC3' for --oem: " + utf8},              // cut short
       {{"--oem", "a\xE2\x82"}, "bad value 'a\xE2\x82' for --oem: " + utf8},      // cut short
       {{"--oem", "\xF0\x9F\x98"}, "bad value '\xF0\x9F\x98' for --oem: " + utf8},  // at the end
@@ -154,7 +158,9 @@ TEST(Options, HelpAndVersionWinOverWhatFollowsAndNameEverything) {
   const std::string help = HelpText();
   for (const char* word :
        {"--screen", "--scale", "--top-bar", "--fullscreen", "--headless", "--raw-frame-buffer",
-        "--registry", "--oem", "--os-version", "--frames", "--screenshot", "--help", "--version",
+        "--registry", "--oem", "--os-version", "--frames", "--screenshot", "--script", "--help",
+        "--version", "tap X Y", "press LABEL", "key NAME", "type TEXT", "clipboard TEXT",
+        "frames N", "rotate", "screenshot FILE.png", "state", "quit", "script:LINE",
         "240x320", "320x240", "480x640", "640x480", "F8", "F9", "F10", "F11", "F12", "Start",
         "Arrow keys", "second start"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
@@ -172,6 +178,7 @@ TEST(Options, TheDemoTakesTheSharedOptionsOnly) {
       {{"--headless"}, true},          {{"--frames", "7"}, true},   {{"--screenshot", "a.png"}, true},
       {{"--top-bar", "20"}, false},    {{"--oem", "x"}, false},     {{"--os-version", "4.21"}, false},
       {{"--raw-frame-buffer"}, false}, {{"--registry", "r"}, false},
+      {{"--script", "-"}, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.args));

@@ -6,6 +6,11 @@
                                     WM_PROTOCOLS message with WM_DELETE_WINDOW)
   x11_tool.py pixel WINDOW X Y      print the pixel's red, green and blue
   x11_tool.py shot WINDOW FILE.png  write the window's contents to a PNG
+  x11_tool.py same WINDOW FILE.png X Y W H
+                                    exit 0 when the window's W x H block at
+                                    (X, Y) shows what the 8-bit RGB PNG does
+                                    there (each channel at most 2 off, as
+                                    5-6-5 converters round differently)
 """
 import ctypes
 import ctypes.util
@@ -85,6 +90,42 @@ def rgb_rows(x11, display, window, x, y, width, height):
     return rows
 
 
+def read_png(path):
+    """(width, rows of RGB bytes) of an 8-bit RGB, non-interlaced PNG."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, idat, width, height = 8, b"", 0, 0
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            if depth != 8 or colour != 2 or interlace != 0:
+                sys.exit("only 8-bit RGB PNG files are read")
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw, stride, rows, prior = zlib.decompress(idat), width * 3, [], bytearray(width * 3)
+    for r in range(height):
+        kind, line = raw[r * (stride + 1)], bytearray(raw[r * (stride + 1) + 1:(r + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - 3] if i >= 3 else 0
+            up, corner = prior[i], prior[i - 3] if i >= 3 else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + up) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 0xFF
+        rows.append(bytes(line))
+        prior = line
+    return width, rows
+
+
 def main():
     command, window = sys.argv[1], int(sys.argv[2], 0)
     x11, display = load()
@@ -106,6 +147,14 @@ def main():
         with open(sys.argv[3], "wb") as out:
             out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
                       chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+    elif command == "same":
+        x, y, w, h = (int(v) for v in sys.argv[4:8])
+        got = rgb_rows(x11, display, window, x, y, w, h)
+        _, want = read_png(sys.argv[3])
+        wrong = sum(1 for r in range(h) for i in range(w * 3)
+                    if abs(got[r][i] - want[y + r][x * 3 + i]) > 2)
+        x11.XCloseDisplay(display)
+        sys.exit(0 if wrong == 0 else "%d channel values differ" % wrong)
     else:
         sys.exit("unknown command " + command)
     x11.XCloseDisplay(display)

@@ -83,11 +83,13 @@ cpu_ticks() {
   awk '{print $14 + $15}' "/proc/$1/stat"
 }
 
-run_mode() {  # name expected-geometry top-pixel-colour args...
+run_mode() {  # name expected-geometry top-pixel-colour background-x background-y args...
   name=$1
   want=$2
   top=$3
-  shift 3
+  ground_x=$4
+  ground_y=$5
+  shift 5
   echo "--- $name: abacine $*"
   "$program" "$@" 2>"$runtime/$name.err" &
   pid=$!
@@ -99,7 +101,7 @@ run_mode() {  # name expected-geometry top-pixel-colour args...
   fi
   expect_geometry "$window" "$want" "$name"
   expect_pixel "$window" 10 10 "$top" "$name top"
-  expect_pixel "$window" 200 300 "231 231 231" "$name calculator background"
+  expect_pixel "$window" "$ground_x" "$ground_y" "231 231 231" "$name calculator background"
   python3 "$tool" shot "$window" "$runtime/$name.png" || fail "$name: no screenshot"
 
   # Idle cost: paced at 30 frames per second, it must be nowhere near a
@@ -139,27 +141,66 @@ run_mode() {  # name expected-geometry top-pixel-colour args...
   fi
 }
 
-# 240 x 320 at scale 2 with a 26-pixel top bar (52 window pixels).
-run_mode shell 480x640 "16 20 49" --screen 240x320 --top-bar 26
-run_mode fullscreen 480x640 "231 231 231" --fullscreen --top-bar 26
-run_mode wide 640x480 "231 231 231" --screen 640x480
+# 240 x 320 at scale 2 with a 26-pixel top bar (52 window pixels); the
+# background is looked at just above the about button at the left edge.
+run_mode shell 480x640 "16 20 49" 3 585 --screen 240x320 --top-bar 26
+# Full screen the header starts 20 rows down, below the hidden bar's place.
+run_mode fullscreen 480x640 "231 231 231" 1 586 --fullscreen --top-bar 26
+run_mode wide 640x480 "41 97 173" 1 426 --screen 640x480
 
 # The turn key: the window becomes wide and the calculator fills it.
 echo "--- turn"
 "$program" --screen 240x320 2>"$runtime/turn.err" &
 pid=$!
 if window=$(find_window); then
-  expect_pixel "$window" 20 20 "231 231 231" "turn: before"
+  expect_pixel "$window" 3 585 "231 231 231" "turn: before"
   xdotool mousemove --window "$window" 20 20
   xdotool key --window "$window" F8
   expect_geometry "$window" 640x480 "turn: after F8"
-  expect_pixel "$window" 630 470 "231 231 231" "turn: new corner"
+  expect_pixel "$window" 636 400 "231 231 231" "turn: right of the wide keypad"
   python3 "$tool" close "$window"
 else
   fail "turn: no window appeared"
   kill "$pid"
 fi
 wait "$pid" || fail "turn: exit status $?"
+
+# A user's clicks and typing: 7, + and 8 on the keypad, then "*2" on the
+# keyboard; the answer display must show what a scripted run of the same
+# input draws (23).
+echo "--- clicks and keys"
+printf 'type 7+8*2\n' | "$program" --headless --script - --screenshot "$runtime/typed.png" \
+  2>"$runtime/typed.err" || fail "typed: the headless reference failed"
+"$program" --screen 480x640 2>"$runtime/clicks.err" &
+pid=$!
+if window=$(find_window); then
+  expect_pixel "$window" 1 586 "231 231 231" "clicks: before"
+  # Key centres: left edge 12, top 152, steps 114 and 66, keys 120 x 76.
+  for key in "72 256" "414 454" "186 256"; do
+    # shellcheck disable=SC2086
+    xdotool mousemove --window "$window" $key click 1
+    sleep 0.2
+  done
+  # Real key events (XTEST) to the focused window: Shift is a key press of
+  # its own, as on a keyboard; events sent to a window carry it only as a
+  # flag.
+  xdotool windowfocus --sync "$window"
+  xdotool type --delay 50 '*2'
+  same=""
+  for _ in $(seq 1 50); do
+    if same=$(python3 "$tool" same "$window" "$runtime/typed.png" 0 0 480 68 2>&1); then
+      same=ok
+      break
+    fi
+    sleep 0.2
+  done
+  [ "$same" = ok ] || fail "clicks: the answer display differs from the scripted run: $same"
+  python3 "$tool" close "$window"
+else
+  fail "clicks: no window appeared"
+  kill "$pid"
+fi
+wait "$pid" || fail "clicks: exit status $?"
 
 echo "failures: $failures"
 [ "$failures" -eq 0 ]

@@ -2,6 +2,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace abacine::platform {
@@ -36,6 +43,46 @@ TEST(SdlKeysTest, DesktopKeysBecomeVirtualKeys) {
     SCOPED_TRACE(SDL_GetKeyName(r.key));
     EXPECT_EQ(VirtualKeyOfSdlKey(r.key, r.scan), r.vk);
   }
+}
+
+// Keys typed faster than the program reads them: while it handles each key
+// message, Shift reads as it was when that key went down.
+TEST(SdlKeysTest, KeyStateFollowsTheMessageBeingHandled) {
+  ASSERT_TRUE(ResetForTesting());
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  std::string error;
+  std::unique_ptr<Backend> sdl = MakeSdlBackend(WindowOptions{}, &error);
+  unsetenv("SDL_VIDEODRIVER");
+  if (sdl == nullptr) GTEST_SKIP() << "no SDL video: " << error;
+  SetBackend(std::move(sdl));
+  const WindowHandle w = CreateAppWindow(WindowDesc{u"K", u"T", false, {}},
+                                         [](auto...) { return intptr_t{0}; }, nullptr);
+  ClearMessages();
+  // Shift down, 8 down, Shift up, 8 up: what xdotool types for '*'.
+  const struct {
+    Uint32 type;
+    SDL_Keycode key;
+    SDL_Scancode scan;
+  } typed[] = {{SDL_KEYDOWN, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT}, {SDL_KEYDOWN, SDLK_8, SDL_SCANCODE_8},
+               {SDL_KEYUP, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT}, {SDL_KEYUP, SDLK_8, SDL_SCANCODE_8}};
+  for (const auto& t : typed) {
+    SDL_Event event{};
+    event.type = t.type;
+    event.key.keysym.sym = t.key;
+    event.key.keysym.scancode = t.scan;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  }
+  std::vector<std::string> seen;
+  Message m;
+  while (PeekMessage(&m, true)) {
+    if (m.id != kMsgKeyDown && m.id != kMsgKeyUp) continue;
+    seen.push_back(std::string(m.id == kMsgKeyDown ? "down " : "up ") +
+                   std::to_string(m.w_param) +
+                   ((GetKeyState(kVkShift) & 0x8000) != 0 ? " shift" : ""));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"down 16 shift", "down 56 shift", "up 16", "up 56"}));
+  DestroyAppWindow(w);
+  ResetForTesting();
 }
 
 }  // namespace

@@ -130,8 +130,16 @@ class SdlBackend final : public Backend {
   }
 
   void PumpEvents() override {
+    // One key at a time: the key state a program reads while it handles a
+    // key message must be the state of that moment, not the one after the
+    // keys that came in the same batch (fast typing lets Shift go before
+    // the shifted key's message is handled). The rest stays queued in SDL
+    // for the next look at the message queue.
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) Handle(event);
+    while (SDL_PollEvent(&event) != 0) {
+      Handle(event);
+      if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) break;
+    }
     const Device& device = TheDevice();
     const uint32_t now = SDL_GetTicks();
     if (device.FrameCounter() != shown_frame_) {

@@ -1,0 +1,296 @@
+// What the calculator puts on the screen, pixel by pixel, on all four
+// screens: every key's frame where the placement rules put it (hand-worked
+// positions, not stored screenshots), in both layers; a held key's pressed
+// frame and moved label and its return after release; the delete key's
+// arrow; the bottom buttons; and on wide screens the header and the input
+// box stretched to the right edge.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/skin_table.h"
+#include "calc_support.h"
+#include "graphics/archive.h"
+#include "graphics/graphics_context.h"
+#include "graphics/image_decoder.h"
+#include "graphics/surface.h"
+
+namespace abacine::testing {
+namespace {
+
+// A skin image or the screen as 5-6-5 pixels.
+struct Picture {
+  int32_t width = 0, height = 0;
+  std::vector<uint16_t> pixels;
+  uint16_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+
+Picture LoadPicture(const char* name, bool vga) {
+  GraphicsContext context;
+  DisplayState* s = context.State();
+  s->open = 1;
+  s->properties = DisplayProperties{480, 640, 2, 960, 16, kFormat565 | kFormatDirectAccess};
+  Archive archive;
+  Picture out;
+  const std::string path = std::string(ABACINE_BINARY_DIR) + "/bin/windows.vfs";
+  if (archive.OpenArchive(path.c_str()) != kOk) return out;
+  Surface surface(&context);
+  const std::string entry = SkinImagePath(name, vga);
+  if (LoadFromArchive(&surface, kSurfaceClear, &archive,
+                      std::u16string(entry.begin(), entry.end()).c_str()) != kOk) {
+    return out;
+  }
+  const SurfaceLayout& l = surface.Layout();
+  out.width = surface.Width();
+  out.height = surface.Height();
+  for (int32_t y = 0; y < out.height; ++y) {
+    for (int32_t x = 0; x < out.width; ++x) {
+      out.pixels.push_back(
+          surface.Pixels()[l.origin + int64_t{x} * l.x_step + int64_t{y} * l.y_step]);
+    }
+  }
+  return out;
+}
+
+using Screen = Picture;
+
+// The screen after a run.
+Screen Shot() {
+  const platform::Device& d = platform::TheDevice();
+  return Screen{d.ScreenWidth(), d.ScreenHeight(), d.ScreenPixels()};
+}
+
+// Where the keypad goes on each screen with the shipped skin, worked out
+// by hand from the placement rules: the left edge, the keypad's top, the
+// column and row steps; and the key frame's clipping insets.
+struct Keypad {
+  const char* screen;
+  bool vga;
+  int32_t columns, left, top, columnStep, rowStep;
+  int32_t insetSide, insetBottom;
+};
+constexpr Keypad kKeypads[] = {
+    {"240x320", false, 4, 6, 76, 57, 33, 2, 2},
+    {"320x240", false, 5, 18, 70, 57, 33, 2, 2},
+    {"480x640", true, 4, 12, 152, 114, 66, 4, 4},
+    {"640x480", true, 5, 35, 139, 114, 66, 4, 4},
+};
+
+// The key image of a class: a strip of frames (normal, pressed).
+struct KeyImage {
+  Picture strip;
+  int32_t frames = 1;
+  int32_t width() const { return strip.width / frames; }
+  int32_t height() const { return strip.height; }
+  uint16_t At(int32_t frame, int32_t x, int32_t y) const {
+    return strip.At(frame * width() + x, y);
+  }
+};
+
+KeyImage LoadKeyImage(bool vga) {
+  return {LoadPicture("button2", vga), FindSkinImage("button2")->Frames(vga)};
+}
+
+struct KeyBox {
+  int32_t x, y;  // the frame's top-left corner
+  int32_t left, top, right, bottom;  // its clipped, visible part
+};
+
+KeyBox KeyAt(const Keypad& k, const KeyImage& key, int32_t i) {
+  const int32_t x = k.left + (i % k.columns) * k.columnStep;
+  const int32_t y = k.top + (i / k.columns) * k.rowStep;
+  return {x, y, x + k.insetSide, y, x + key.width() - k.insetSide, y + key.height() - k.insetBottom};
+}
+
+bool Inside(const KeyBox& b, int32_t x, int32_t y) {
+  return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+}
+
+class CalcPixelsTest : public CalcTest {
+ protected:
+  // Compares every key's visible frame with the key image's frame (the
+  // pressed one for `pressedKey`), leaving out the label's rows and what
+  // later keys cover, and makes sure enough of each was compared.
+  void CheckKeys(const Keypad& k, const Screen& screen, int32_t pressedKey) {
+    const KeyImage key = LoadKeyImage(k.vga);
+    const Picture blue = LoadPicture("bluefont", k.vga);
+    ASSERT_GT(key.width(), 0);
+    ASSERT_GT(blue.height, 0);
+    const int32_t s = k.vga ? 1 : 0;
+    for (int32_t i = 0; i < kKeypadKeys; ++i) {
+      SCOPED_TRACE("key " + std::to_string(i));
+      const KeyBox box = KeyAt(k, key, i);
+      const int32_t frame = i == pressedKey ? 1 : 0;
+      // The label's rows, normal or moved while pressed.
+      const int32_t labelTop = box.y + key.height() / 2 - blue.height / 2 + (k.vga ? -2 : -1) + 1;
+      const int32_t labelBottom = labelTop + blue.height + (2 << s);
+      int32_t compared = 0, wrong = 0;
+      for (int32_t y = box.top; y < box.bottom; ++y) {
+        if (y >= labelTop && y < labelBottom) continue;
+        for (int32_t x = box.left; x < box.right; ++x) {
+          bool covered = false;
+          for (int32_t j = i + 1; j < kKeypadKeys && !covered; ++j) {
+            covered = Inside(KeyAt(k, key, j), x, y);
+          }
+          if (covered) continue;
+          ++compared;
+          if (screen.At(x, y) != key.At(frame, x - box.x, y - box.y)) ++wrong;
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "of " << compared;
+      EXPECT_GE(compared, (box.right - box.left) * (box.bottom - box.top) / 4);
+    }
+  }
+};
+
+TEST_F(CalcPixelsTest, EveryKeyFrameWhereTheRulesPutItInBothLayers) {
+  for (const Keypad& k : kKeypads) {
+    for (const char* script : {"type 7.5^2+3", "type 7.5^2+3\npress 2nd"}) {
+      SCOPED_TRACE(std::string(k.screen) + ": " + script);
+      const CalcRun run = Run(k.screen, script);
+      ASSERT_EQ(run.status, 0) << run.err;
+      CheckKeys(k, Shot(), -1);
+    }
+  }
+}
+
+// The ink of a key's label: the pixels of its visible frame that differ
+// from the key image's frame.
+ScreenRect LabelInk(const Keypad& k, const Screen& screen, int32_t i, int32_t frame) {
+  const KeyImage key = LoadKeyImage(k.vga);
+  const KeyBox box = KeyAt(k, key, i);
+  ScreenRect ink{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  // Up to the next row's frame, which covers the bottom rows.
+  for (int32_t y = box.top; y < box.top + k.rowStep; ++y) {
+    for (int32_t x = box.left; x < box.right; ++x) {
+      if (screen.At(x, y) == key.At(frame, x - box.x, y - box.y)) continue;
+      ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+             std::max(ink.bottom, y + 1)};
+    }
+  }
+  return ink;
+}
+
+TEST_F(CalcPixelsTest, AHeldKeyShowsItsPressedFrameAndMovedLabelUntilReleased) {
+  for (const Keypad& k : kKeypads) {
+    SCOPED_TRACE(k.screen);
+    // Key 6: "9" upright, "4" wide; the middle of its frame.
+    const KeyImage key = LoadKeyImage(k.vga);
+    const KeyBox box = KeyAt(k, key, 6);
+    const std::string at = std::to_string(box.x + key.width() / 2) + " " +
+                           std::to_string(box.y + key.height() / 2);
+    const int32_t shift = k.vga ? 4 : 2;
+
+    ASSERT_EQ(Run(k.screen, "frames 1").status, 0);
+    const Screen before = Shot();
+    const CalcRun held = Run(k.screen, "down " + at + "\nstate");
+    ASSERT_EQ(held.states.size(), 1u) << held.err;
+    EXPECT_EQ(Text(held.states[0], "input"), k.columns == 4 ? "9" : "4");
+    const Screen pressed = Shot();
+    CheckKeys(k, pressed, 6);
+    const ScreenRect normalInk = LabelInk(k, before, 6, 0);
+    const ScreenRect pressedInk = LabelInk(k, pressed, 6, 1);
+    ASSERT_LT(normalInk.left, normalInk.right);
+    EXPECT_EQ(pressedInk.left, normalInk.left + shift);
+    EXPECT_EQ(pressedInk.top, normalInk.top + shift);
+    EXPECT_EQ(pressedInk.Width(), normalInk.Width());
+    EXPECT_EQ(pressedInk.Height(), normalInk.Height());
+
+    ASSERT_EQ(Run(k.screen, "down " + at + "\nup " + at).status, 0);
+    CheckKeys(k, Shot(), -1);
+  }
+}
+
+// The arrow's black pixels, relative to the key's corner.
+std::vector<ScreenPoint> ArrowPixels(bool vga) {
+  std::vector<ScreenPoint> out;
+  const int32_t x = vga ? 50 : 25, y = vga ? 34 : 17;
+  if (!vga) {
+    for (int32_t i = 0; i < 8; ++i) out.push_back({x + i, y});
+    for (int32_t dy = -1; dy <= 1; ++dy) out.push_back({x + 1, y + dy});
+    for (int32_t dy = -2; dy <= 2; ++dy) out.push_back({x + 2, y + dy});
+    return out;
+  }
+  for (int32_t i = 0; i < 16; ++i) out.insert(out.end(), {{x + i, y}, {x + i, y + 1}});
+  for (int32_t k = 0; k < 4; ++k) {
+    for (int32_t yy = y - k - 1; yy <= y + k + 2; ++yy) out.push_back({x + 1 + k, yy});
+  }
+  return out;
+}
+
+TEST_F(CalcPixelsTest, TheDeleteKeyCarriesItsArrowAndMovesItWhilePressed) {
+  for (const Keypad& k : kKeypads) {
+    SCOPED_TRACE(k.screen);
+    // The delete key ends the first row.
+    const KeyBox box = KeyAt(k, LoadKeyImage(k.vga), k.columns - 1);
+    const std::string at = std::to_string(box.x + 6) + " " + std::to_string(box.y + 6);
+    for (const bool pressed : {false, true}) {
+      SCOPED_TRACE(pressed ? "pressed" : "normal");
+      ASSERT_EQ(Run(k.screen, pressed ? "type 12\ndown " + at : "type 12").status, 0);
+      const Screen screen = Shot();
+      const int32_t shift = pressed ? (k.vga ? 4 : 2) : 0;
+      const std::vector<ScreenPoint> arrow = ArrowPixels(k.vga);
+      int32_t minX = INT32_MAX, maxX = INT32_MIN;
+      for (const ScreenPoint& p : arrow) {
+        EXPECT_EQ(screen.At(box.x + p.x + shift, box.y + p.y + shift), 0) << p.x << "," << p.y;
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+      }
+      // Nothing black just beyond its tip and its tail.
+      const int32_t y = box.y + (k.vga ? 34 : 17) + shift;
+      EXPECT_NE(screen.At(box.x + minX - 1 + shift, y), 0);
+      EXPECT_NE(screen.At(box.x + maxX + 1 + shift, y), 0);
+    }
+  }
+}
+
+// The picture `p` drawn at (x, y): every pixel of `columns` of it that lies
+// on rows [fromRow, toRow) of the screen.
+int32_t Mismatches(const Screen& screen, const Picture& p, int32_t x, int32_t y,
+                   int32_t firstColumn, int32_t fromRow, int32_t toRow) {
+  int32_t wrong = 0;
+  for (int32_t sy = std::max(fromRow, y); sy < std::min(toRow, y + p.height); ++sy) {
+    for (int32_t c = firstColumn; c < p.width; ++c) {
+      if (x + c < 0 || x + c >= screen.width) continue;
+      if (screen.At(x + c, sy) != p.At(c, sy - y)) ++wrong;
+    }
+  }
+  return wrong;
+}
+
+TEST_F(CalcPixelsTest, HeaderInputBoxAndButtonsAndTheWideStretch) {
+  for (const Keypad& k : kKeypads) {
+    SCOPED_TRACE(k.screen);
+    const int32_t s = k.vga ? 1 : 0;
+    const Picture header = LoadPicture("header", k.vga);
+    const Picture textbox = LoadPicture("textbox", k.vga);
+    const Picture about = LoadPicture("about-button", k.vga);
+    const Picture clear = LoadPicture("clear-button", k.vga);
+    // Nothing typed: no answer text, no caret beyond the box's first columns.
+    ASSERT_EQ(Run(k.screen, "frames 1").status, 0);
+    const Screen screen = Shot();
+    const int32_t headerY = k.vga ? -2 : 0;
+    const int32_t boxY = headerY + header.height;
+    const int32_t tabs = boxY + textbox.height - (k.vga ? 11 : 6);  // slot tabs from here on
+    EXPECT_EQ(Mismatches(screen, header, 0, headerY, 0, 0, boxY), 0);
+    EXPECT_EQ(Mismatches(screen, textbox, 0, boxY, 4 << s, boxY, tabs), 0);
+    if (k.columns == 5) {
+      // The right ends drawn again further right, to the screen's edge.
+      EXPECT_EQ(Mismatches(screen, header, 100 << s, headerY, 120 << s, 0, boxY), 0);
+      EXPECT_EQ(Mismatches(screen, textbox, 80 << s, boxY, 160 << s, boxY, tabs), 0);
+      EXPECT_GE((100 << s) + header.width, screen.width);
+      EXPECT_GE((80 << s) + textbox.width, screen.width);
+    } else {
+      EXPECT_EQ(header.width, screen.width);
+    }
+    EXPECT_EQ(Mismatches(screen, about, 0, screen.height - about.height, 0, 0, screen.height), 0);
+    EXPECT_EQ(Mismatches(screen, clear, screen.width - clear.width, screen.height - clear.height, 0,
+                         0, screen.height),
+              0);
+  }
+}
+
+}  // namespace
+}  // namespace abacine::testing
