@@ -7,6 +7,8 @@
 #include "engine/interpreter.h"
 #include "numeric/format.h"
 #include "platform/platform.h"
+#include "text/sign_text.h"
+#include "text/utf.h"
 
 namespace abacine {
 namespace {
@@ -18,6 +20,30 @@ bool KeyHeld(int vk) { return (platform::GetKeyState(vk) & 0x8000) != 0; }
 KeyModifiers ModifiersNow() {
   return KeyModifiers{KeyHeld(platform::kVkShift), KeyHeld(platform::kVkControl),
                       (platform::GetKeyState(platform::kVkNumLock) & 1) != 0};
+}
+
+// Other programs get the signs in their readable forms (π, not the raw
+// unit the calculator keeps), and give them back that way.
+std::u16string ClipboardFormOf(std::u16string_view text) {
+  std::u16string readable;
+  FromUtf8(CalcTextToUtf8(text), &readable);
+  return readable;
+}
+
+// The readable forms become signs again; the one-line input keeps no line
+// breaks or other control characters (a tab reads as a blank).
+std::u16string CalcTextFromClipboard(std::u16string_view text) {
+  std::u16string calc, kept;
+  size_t bad = 0;
+  Utf8ToCalcText(ToUtf8(text), calc, bad);
+  for (const char16_t c : calc) {
+    if (c == u'\t') {
+      kept += u' ';
+    } else if (c >= 0x20 && c != 0x7F) {
+      kept += c;
+    }
+  }
+  return kept;
 }
 
 }  // namespace
@@ -69,13 +95,14 @@ void CalcApp::editInput(int32_t key, const GameKeyList& keys) {
       box.insertText(action.text);
       break;
     case KeyEdit::kCopy:
-      platform::SetClipboardText(box.label.View());
+      platform::SetClipboardText(ClipboardFormOf(box.label.View()));
       break;
     case KeyEdit::kPaste:
       // Appended, not inserted at the cursor, which stays where it was.
       if (const auto text = platform::GetClipboardText()) {
-        const size_t units = std::min<size_t>(text->size(), WString::kMaxLength);
-        box.appendText(WString(text->data(), static_cast<int32_t>(units)));
+        const std::u16string pasted = CalcTextFromClipboard(*text);
+        const size_t units = std::min<size_t>(pasted.size(), WString::kMaxLength);
+        box.appendText(WString(pasted.data(), static_cast<int32_t>(units)));
       }
       break;
   }

@@ -79,6 +79,8 @@ const Row kEveryScreen[] = {
      {{0, "input", Q("312")}, {0, "cursor", "0"}, {0, "answer", Q("312")}}},
     {"Ctrl+C copies the whole input", "type 2+3\nkey left\nkey ctrl+c\nstate",
      {{0, "clipboard", Q("2+3")}, {0, "input", Q("2+3")}}},
+    {"what Ctrl+C copies, Ctrl+V reads back as signs", "key ctrl+shift+p\nkey ctrl+c\nkey ctrl+v\nstate",
+     {{0, "input", Q("ππ")}, {0, "answer", Q("9.8696044011")}}},
     {"the numeric pad and Shift's symbols", "key kp1\nkey kp+\nkey kp2\nkey kp*\nkey kp3\nstate\n"
                                             "tap clear\ntype (1+2)*3\nstate",
      {{0, "input", Q("1+2*3")}, {0, "answer", Q("7")}, {1, "input", Q("(1+2)*3")},
@@ -264,7 +266,21 @@ TEST_F(CalcTest, StateEscapesWhatJsonCannotHoldPlainly) {
   const CalcRun run = Run("240x320", "clipboard a\"b\\c\ttab\nkey ctrl+v\nstate");
   ASSERT_EQ(run.states.size(), 1u) << run.err;
   EXPECT_EQ(Field(run.states[0], "clipboard"), R"("a\"b\\c\u0009tab")");
-  EXPECT_EQ(Field(run.states[0], "input"), R"("a\"b\\c\u0009tab")");
+  // The one-line input takes the tab as a blank.
+  EXPECT_EQ(Field(run.states[0], "input"), R"("a\"b\\c tab")");
+}
+
+TEST_F(CalcTest, CopiedSignsReachOtherProgramsInTheirReadableForms) {
+  Run("240x320", "key ctrl+shift+p\npress 2\nkey ctrl+c");
+  EXPECT_EQ(platform::GetClipboardText().value_or(u""), u"\u03C02");
+  // What other programs put there reads back as signs.
+  bool given = false;
+  const CalcRun run = Run("240x320", "key ctrl+v\nstate", false, 0, [&](AbacineApp&) {
+    if (!given) given = platform::SetClipboardText(u"2\u00D7\u03C0\n");
+  });
+  ASSERT_EQ(run.states.size(), 1u) << run.err;
+  EXPECT_EQ(Field(run.states[0], "input"), Q("2*π"));
+  EXPECT_EQ(Field(run.states[0], "answer"), Q("6.2831853072"));
 }
 
 TEST_F(CalcTest, ScriptErrorsNameTheirLineAndEndTheRun) {
