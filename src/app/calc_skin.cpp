@@ -43,20 +43,20 @@ std::unique_ptr<Sprite>* CalcSkin::imageSlot(const char* name) {
 
 int32_t CalcSkin::load(GraphicsContext* context, Archive* archive, bool vga) {
   int32_t loaded = 0;
-  for (const SkinImageSpec& spec : kSkinImages) {
-    const std::u16string path = WidePath(spec.name, vga);
-    if (spec.kind == SkinKind::kFont) {
-      TextFont& f = std::string_view(spec.name) == "bluefont" ? blueFont : font;
+  for (const SkinImage& skin : kSkinImages) {
+    const std::u16string path = WidePath(skin.name, vga);
+    if (skin.kind == SkinKind::kFont) {
+      TextFont& f = std::string_view(skin.name) == "bluefont" ? blueFont : font;
       const ResultCode code = f.Create(context, archive, path.c_str(), kSkinKeyColour,
-                                       SkinFontCharacters(spec.name), kSkinFontSpacing, 0);
+                                       SkinFontCharacters(skin.name), kSkinFontSpacing, 0);
       if (code == kOk) ++loaded;
       continue;
     }
-    std::unique_ptr<Sprite>* slot = imageSlot(spec.name);
+    std::unique_ptr<Sprite>* slot = imageSlot(skin.name);
     if (slot == nullptr) continue;
     auto sprite = std::make_unique<Sprite>(context);
-    sprite->load(archive, path.c_str(), spec.Frames(vga));
-    const ClipInsets& insets = spec.Insets(vga);
+    sprite->load(archive, path.c_str(), skin.Frames(vga));
+    const ClipInsets& insets = skin.Insets(vga);
     sprite->setInsets(insets.left, insets.top, insets.right, insets.bottom);
     if (sprite->loaded()) ++loaded;
     *slot = std::move(sprite);
@@ -65,8 +65,8 @@ int32_t CalcSkin::load(GraphicsContext* context, Archive* archive, bool vga) {
 }
 
 void CalcSkin::release() {
-  for (const SkinImageSpec& spec : kSkinImages) {
-    if (std::unique_ptr<Sprite>* slot = imageSlot(spec.name)) slot->reset();
+  for (const SkinImage& skin : kSkinImages) {
+    if (std::unique_ptr<Sprite>* slot = imageSlot(skin.name)) slot->reset();
   }
 }
 

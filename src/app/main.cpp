@@ -14,19 +14,19 @@
 
 int main(int argc, char** argv) {
   using namespace abacine;
-  ProgramSpec spec;
-  spec.kind = ProgramKind::kCalculator;
-  spec.windowTitle = "Abacine";
-  spec.singleInstance = true;
-  spec.makeApp = [](const ProgramOptions& options) -> std::unique_ptr<AppFramework> {
+  ProgramEntry entry;
+  entry.kind = ProgramKind::kCalculator;
+  entry.windowTitle = "Abacine";
+  entry.singleInstance = true;
+  entry.makeApp = [](const ProgramOptions& options) -> std::unique_ptr<AppFramework> {
     std::unique_ptr<AbacineApp> app(
         new (std::nothrow) AbacineApp(AbacineConfig(static_cast<uint32_t>(getpid()), options)));
     if (app != nullptr) app->setRegistryFile(options.registryFile);
     return app;
   };
-  spec.makeScript = [](AppFramework& app, std::istream& in) -> std::unique_ptr<ProgramScript> {
+  entry.makeScript = [](AppFramework& app, std::istream& in) -> std::unique_ptr<ProgramScript> {
     return std::make_unique<ScriptRunner>(static_cast<CalcApp&>(app), in, std::cout, std::cerr);
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return RunProgram(spec, args, platform::MakeSdlBackend);
+  return RunProgram(entry, args, platform::MakeSdlBackend);
 }

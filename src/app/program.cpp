@@ -42,16 +42,16 @@ int ExitStatusOf(int code) { return code != 0 && (code & 0xFF) == 0 ? 1 : code; 
 
 }  // namespace
 
-int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
+int RunProgram(const ProgramEntry& entry, const std::vector<std::string>& args,
                platform::WindowBackendFactory openWindow) {
-  const char* name = ProgramName(spec.kind);
-  const ParseOutcome parsed = ParseCommandLine(args, spec.kind);
+  const char* name = ProgramName(entry.kind);
+  const ParseOutcome parsed = ParseCommandLine(args, entry.kind);
   switch (parsed.action) {
     case ParseAction::kHelp:
-      std::fputs(HelpText(spec.kind).c_str(), stdout);
+      std::fputs(HelpText(entry.kind).c_str(), stdout);
       return 0;
     case ParseAction::kVersion:
-      std::fputs(VersionText(spec.kind).c_str(), stdout);
+      std::fputs(VersionText(entry.kind).c_str(), stdout);
       return 0;
     case ParseAction::kError:
       std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name,
@@ -61,7 +61,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
       break;
   }
   ProgramOptions options = parsed.options;
-  if (options.headless && options.frames == 0) options.frames = spec.headlessFrames;
+  if (options.headless && options.frames == 0) options.frames = entry.headlessFrames;
   if (!platform::TheDevice().Reset(DeviceConfigFor(options))) {
     std::fprintf(stderr, "%s: the simulated device cannot be built\n", name);
     return 2;
@@ -72,7 +72,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
   // installed before anything reads the time.
   std::ifstream scriptFile;
   std::istream* scriptInput = nullptr;
-  if (!options.script.empty() && spec.makeScript) {
+  if (!options.script.empty() && entry.makeScript) {
     if (options.script == "-") {
       scriptInput = &std::cin;
     } else if (scriptFile.open(options.script); scriptFile) {
@@ -86,13 +86,13 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
   std::optional<platform::ScopedClock> scriptTime;
   if (scriptInput != nullptr) scriptTime.emplace(&scriptClock);
 
-  std::unique_ptr<AppFramework> app = spec.makeApp(options);
+  std::unique_ptr<AppFramework> app = entry.makeApp(options);
   if (app == nullptr) {
     std::fprintf(stderr, "%s: out of memory\n", name);
     return 1;
   }
 
-  if (spec.singleInstance) {
+  if (entry.singleInstance) {
     InstanceOptions instance;
     instance.directory = platform::SingleInstance::DefaultDirectory();
     instance.fallbackDirectory = platform::SingleInstance::PrivateDirectory();
@@ -110,7 +110,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
   if (!options.headless) {
     platform::WindowOptions window;
     window.scale = WindowScale(options);
-    window.title = spec.windowTitle;
+    window.title = entry.windowTitle;
     window.rotate_key = platform::kVkF8;
     window.double_clicks = app->config().doubleClicks != 0;
     // A scripted run must never wait for a click on an error box.
@@ -129,7 +129,7 @@ int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
     });
   }
   std::unique_ptr<ProgramScript> script;
-  if (scriptInput != nullptr) script = spec.makeScript(*app, *scriptInput);
+  if (scriptInput != nullptr) script = entry.makeScript(*app, *scriptInput);
   app->setFrameHook([frames = options.frames, script = script.get()](AppFramework& running) {
     if (script != nullptr) script->onFrame(running);
     if (g_quit != 0 || (frames != 0 && running.framePeriods() >= frames)) running.requestQuit();

@@ -1,7 +1,7 @@
 // The program entry shared by `abacine` and `abacine-demo`: reads the
 // command line, builds the simulated handheld, opens the desktop window
 // (unless headless), runs the application on the framework and writes the
-// screenshot. The programs differ only in what ProgramSpec says.
+// screenshot. The programs differ only in what ProgramEntry says.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +29,7 @@ class ProgramScript {
   virtual int exitStatus() const = 0;
 };
 
-struct ProgramSpec {
+struct ProgramEntry {
   ProgramKind kind = ProgramKind::kCalculator;
   const char* windowTitle = "Abacine";
   // One copy per user (a second start brings the first forward and exits 0).
@@ -49,7 +49,7 @@ struct ProgramSpec {
 // code otherwise (1 when only the screenshot failed, and for a failure
 // code that would read as 0 once cut to the 8 bits of an exit status). `openWindow` makes the
 // desktop window's backend (platform::MakeSdlBackend); only the programs link it.
-int RunProgram(const ProgramSpec& spec, const std::vector<std::string>& args,
+int RunProgram(const ProgramEntry& entry, const std::vector<std::string>& args,
                platform::WindowBackendFactory openWindow);
 
 }  // namespace abacine

@@ -2,9 +2,9 @@
 
 namespace abacine {
 
-const SkinImageSpec* FindSkinImage(std::string_view name) {
-  for (const SkinImageSpec& spec : kSkinImages) {
-    if (name == spec.name) return &spec;
+const SkinImage* FindSkinImage(std::string_view name) {
+  for (const SkinImage& skin : kSkinImages) {
+    if (name == skin.name) return &skin;
   }
   return nullptr;
 }

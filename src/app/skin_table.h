@@ -25,7 +25,7 @@ struct ClipInsets {
 
 enum class SkinKind : int32_t { kImage, kFont };
 
-struct SkinImageSpec {
+struct SkinImage {
   const char* name;
   SkinKind kind;
   int32_t framesSmall;
@@ -39,7 +39,7 @@ struct SkinImageSpec {
 
 // In the order the calculator loads them. The limit, derivative, dx and
 // integral images of older skins are never drawn and are not shipped.
-inline constexpr SkinImageSpec kSkinImages[] = {
+inline constexpr SkinImage kSkinImages[] = {
     {"header", SkinKind::kImage, 1, 1, {}, {}},
     {"textbox", SkinKind::kImage, 1, 1, {}, {}},
     {"lock", SkinKind::kImage, 1, 1, {}, {}},
@@ -57,7 +57,7 @@ inline constexpr SkinImageSpec kSkinImages[] = {
 };
 
 // The lookup returns null for a name the table does not hold.
-const SkinImageSpec* FindSkinImage(std::string_view name);
+const SkinImage* FindSkinImage(std::string_view name);
 
 // "/vga/NAME.png" for the 480 class, "/NAME.bmp" for the 240 class.
 std::string SkinImagePath(std::string_view name, bool vga);

@@ -13,14 +13,14 @@
 
 int main(int argc, char** argv) {
   using namespace abacine;
-  ProgramSpec spec;
-  spec.kind = ProgramKind::kDemo;
-  spec.windowTitle = "Abacine demo";
-  spec.headlessFrames = 1;
-  spec.makeApp = [](const ProgramOptions& options) -> std::unique_ptr<AppFramework> {
+  ProgramEntry entry;
+  entry.kind = ProgramKind::kDemo;
+  entry.windowTitle = "Abacine demo";
+  entry.headlessFrames = 1;
+  entry.makeApp = [](const ProgramOptions& options) -> std::unique_ptr<AppFramework> {
     return std::unique_ptr<AppFramework>(new (std::nothrow) demo::DemoApp(
         demo::DemoConfig(static_cast<uint32_t>(getpid()), options), options.widgets));
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return RunProgram(spec, args, platform::MakeSdlBackend);
+  return RunProgram(entry, args, platform::MakeSdlBackend);
 }

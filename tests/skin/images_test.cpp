@@ -18,16 +18,16 @@ using ImagesTest = SkinTest;
 
 TEST_F(ImagesTest, EveryImageDecodesInBothFormsWithWholeFrames) {
   for (bool vga : {false, true}) {
-    for (const SkinImageSpec& spec : kSkinImages) {
-      SCOPED_TRACE(SkinImagePath(spec.name, vga));
+    for (const SkinImage& skin : kSkinImages) {
+      SCOPED_TRACE(SkinImagePath(skin.name, vga));
       Surface image(&context_);
-      ASSERT_EQ(Load(&image, spec.name, vga), kOk);
+      ASSERT_EQ(Load(&image, skin.name, vga), kOk);
       EXPECT_GT(image.Height(), 0);
       EXPECT_GT(image.Width(), 0);
-      EXPECT_EQ(image.Width() % spec.Frames(vga), 0) << image.Width() << " wide";
+      EXPECT_EQ(image.Width() % skin.Frames(vga), 0) << image.Width() << " wide";
       // Insets must leave something of every frame to draw.
-      const ClipInsets& in = spec.Insets(vga);
-      EXPECT_LT(in.left + in.right, image.Width() / spec.Frames(vga));
+      const ClipInsets& in = skin.Insets(vga);
+      EXPECT_LT(in.left + in.right, image.Width() / skin.Frames(vga));
       EXPECT_LT(in.top + in.bottom, image.Height());
     }
   }
@@ -89,9 +89,9 @@ TEST_F(ImagesTest, FontStripsCutIntoOneGlyphPerListedCharacter) {
 
 TEST_F(ImagesTest, SmallSkinUsesThePaletteAndRunLengthForms) {
   std::set<std::pair<uint16_t, uint32_t>> forms;
-  for (const SkinImageSpec& spec : kSkinImages) {
+  for (const SkinImage& skin : kSkinImages) {
     ArchiveEntry entry;
-    ASSERT_EQ(entry.OpenEntry(&archive_, SkinImagePath(spec.name, false).c_str()), kOk) << spec.name;
+    ASSERT_EQ(entry.OpenEntry(&archive_, SkinImagePath(skin.name, false).c_str()), kOk) << skin.name;
     std::vector<uint8_t> bytes(entry.Size());
     uint32_t count = entry.Size();
     ASSERT_EQ(entry.ReadEntry(bytes.data(), &count), kOk);

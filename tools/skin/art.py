@@ -231,12 +231,12 @@ def clear_button(c):
 
 
 def strip(c, which):
-    spec = c.font if which == "font" else c.bluefont
-    face = paint.font(paint.SANS if which == "font" else paint.SANS_BOLD, spec["size"])
+    style = c.font if which == "font" else c.bluefont
+    face = paint.font(paint.SANS if which == "font" else paint.SANS_BOLD, style["size"])
     chars = glyphs.FONT_CHARS if which == "font" else glyphs.BLUEFONT_CHARS
     ink = P["ink"] if which == "font" else P["blue_ink"]
     ground = P["text_ground"] if which == "font" else paint.mix(P["face_top"], P["face_bottom"], 0.5)
-    image, _ = glyphs.build_strip(chars, face, spec["baseline"], spec["cell"], ink, ground, spec.get("space", 0))
+    image, _ = glyphs.build_strip(chars, face, style["baseline"], style["cell"], ink, ground, style.get("space", 0))
     return image
 
 
