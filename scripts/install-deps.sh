@@ -8,6 +8,7 @@ packages=(
   libmuparser-dev libpixman-1-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils
+  file dpkg-dev groff-base desktop-file-utils  # the install and package tests
   python3-pil fonts-dejavu-core  # the skin generator only (tools/skin); the build never needs them
 )
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the README's screenshots of the calculator: each of the four
-# screens in both keypad layers, with an expression and its answer, drawn
-# by the program itself in scripted headless runs.
+# screens in both keypad layers, with an expression and its answer, and its
+# about screen, drawn by the program itself in scripted headless runs.
 # Usage: tools/docs_screenshots.sh [BIN_DIR [OUT_DIR]]   (build/bin, docs)
 set -eu
 bin=${1:-build/bin}
@@ -18,5 +18,8 @@ press )
 screenshot $out/calculator-$screen.png
 press 2nd
 screenshot $out/calculator-$screen-2nd.png
+press 2nd
+tap about
+screenshot $out/about-$screen.png
 END
 done

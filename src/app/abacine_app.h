@@ -12,7 +12,9 @@ namespace abacine {
 
 inline constexpr char16_t kAbacineRegistryKey[] = u"Software\\Velmora\\Abacine";
 inline constexpr char16_t kAbacineProductName[] = u"Abacine";
-inline constexpr char16_t kAbacineWebAddress[] = u"https://abacine.example/";
+// Shown on the about screen in the skin font, which has no capitals and no
+// colon: hence no scheme.
+inline constexpr char16_t kAbacineWebAddress[] = u"www.velmora.example";
 
 class AbacineApp final : public CalcApp {
  public:

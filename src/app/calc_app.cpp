@@ -26,6 +26,9 @@ CalcApp::CalcApp(const AppConfig& config) : AppFramework(config) {
   for (auto& slot : slots_) slot = std::make_unique<AnswerSlot>(widgets_);
   inputBox_ = std::make_unique<TextBox>(widgets_);
   inputBox_->labelColour = kInputTextColour;
+  // The web address is shown as a link but read as plain text.
+  webLink_.underline = true;
+  webLink_.markup = false;
 }
 
 CalcApp::~CalcApp() {

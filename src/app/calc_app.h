@@ -24,7 +24,9 @@
 #include "app/settings_store.h"
 #include "text/wstring.h"
 #include "ui/answer_slot.h"
+#include "ui/image_button.h"
 #include "ui/key_button.h"
+#include "ui/label.h"
 #include "ui/text_box.h"
 #include "ui/widget_state.h"
 
@@ -38,6 +40,10 @@ inline constexpr int32_t kSizeClass480 = 480;
 // True for the large class: a display of 480 x 640 or 640 x 480, the
 // height less the shell's top bar `top`.
 bool IsLargeScreen(int32_t width, int32_t height, int32_t top);
+
+// The about screen's version: "v" major "." minor, and "." build unless
+// the build is 0 ("v1.0").
+WString AboutVersionText(int32_t major, int32_t minor, int32_t build);
 
 // The skin archive, looked for beside the program.
 inline constexpr char16_t kSkinArchiveName[] = u"windows.vfs";
@@ -173,6 +179,8 @@ class CalcApp : public AppFramework {
   void tapAboutScreen(int32_t x, int32_t y);
   void drawAboutScreen();
   ScreenRect aboutPartRect(ScreenPart part) const;
+  int32_t aboutTop() const;  // the top of the credits and the close button
+  void placeCloseButton();
 
   // --- Tutorial (calc_tutorial.cpp) ---------------------------------------------
   void toggleTutorial();
@@ -208,6 +216,9 @@ class CalcApp : public AppFramework {
   double answerValue_ = 0;  // of the last successful evaluation: what storing keeps
   bool fractionMode_ = false;
   bool aboutOpen_ = false;
+  Label webLink_{widgets_};  // underlined; a tap on it opens nothing
+  ImageButton closeButton_{widgets_};
+  ScreenRect linkRect_;  // where the web address was last drawn
   bool tutorialActive_ = false;
   int32_t tutorialStep_ = 0;
   ScreenRect tutorialTarget_;

@@ -372,7 +372,40 @@ A bad command prints 'script:LINE: message' and exits with status 2.
   --version              show the version and exit
 
 Options take their value as the next argument or after '=' (--scale=2).
+)";
+  if (calculator) {
+    out += R"(
+Using the calculator: the mouse is the stylus. Click the keys to build an
+expression; its answer shows after every change (there is no equals key),
+or nothing while the expression is incomplete. 2nd turns the keypad over
+for one key press, the arrow key deletes before the cursor, a click in the
+input line places the cursor, C clears. The i button opens the about
+screen: ? there starts the tutorial, the red button quits, a click
+anywhere else closes it.
 
+Typing in the window (letters follow the keyboard's layout, the symbols
+are those of a US keyboard):
+  a to z                 the letter, always lower case (sin, ln, ...)
+  0 to 9                 the digit; with Shift ) ! @ # $ % ^ & * (
+  = , - . /              themselves; with Shift + , _ . /
+  Shift+[, Shift+]       { and }
+  Numeric pad            digits and * + , - . / while Num Lock is on
+  Space                  a blank
+  Backspace, Delete      delete before or at the cursor
+  Left, Right            move the cursor
+  Ctrl+C                 copy the whole input line
+  Ctrl+V                 append the clipboard's text to the input line
+  Ctrl+Shift+P, E, 2, N  the signs π, ℯ, ² and ᴇ (times ten to the power)
+  Ctrl+Shift+S, I        ∫( and the placeholder □
+  Ctrl+Shift+, [ ]       },{ and {{ and }}
+
+Settings: the calculator keeps its settings, stored answers and input line
+in the file given with --registry, else in $ABACINE_REGISTRY, else in
+$XDG_CONFIG_HOME/abacine/settings.reg, else in
+~/.config/abacine/settings.reg.
+)";
+  }
+  out += R"(
 Device keys in the window:
   Arrow keys             the direction pad (it follows the screen's turn)
   F9, F10, F11           the A, B and C buttons

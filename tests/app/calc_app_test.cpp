@@ -139,6 +139,18 @@ TEST_F(CalcAppTest, StylusReachesTheHookAndTracksTheStylus) {
   EXPECT_EQ(app.stylusY(), 37);
 }
 
+TEST(AboutVersionText, LeavesOutABuildOfZero) {
+  const struct {
+    int32_t major, minor, build;
+    const char16_t* text;
+  } rows[] = {{1, 0, 0, u"v1.0"}, {1, 0, 7, u"v1.0.7"}, {2, 13, 0, u"v2.13"}, {0, 0, 0, u"v0.0"},
+              {10, 2, 300, u"v10.2.300"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.build);
+    EXPECT_TRUE(AboutVersionText(row.major, row.minor, row.build).Equals(row.text));
+  }
+}
+
 TEST(AbacineApp, CarriesTheProductIdentityAndConfiguration) {
   ProgramOptions options;
   const AppConfig c = AbacineConfig(77, options);
@@ -153,7 +165,7 @@ TEST(AbacineApp, CarriesTheProductIdentityAndConfiguration) {
   AbacineApp app(c);
   EXPECT_EQ(app.registryKeyPath(), u"Software\\Velmora\\Abacine");
   EXPECT_EQ(app.productName(), u"Abacine");
-  EXPECT_EQ(app.webAddress(), u"https://abacine.example/");
+  EXPECT_EQ(app.webAddress(), u"www.velmora.example");
   EXPECT_EQ(app.className(), u"Abacine WndCls");
 }
 

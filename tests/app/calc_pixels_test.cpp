@@ -2,11 +2,12 @@
 // screens: every key's frame where the placement rules put it (hand-worked
 // positions, not stored screenshots), in both layers; a held key's pressed
 // frame and moved label and its return after release; the delete key's
-// arrow; the bottom buttons; and on wide screens the header and the input
-// box stretched to the right edge.
+// arrow; the bottom buttons; on wide screens the header and the input box
+// stretched to the right edge; and the about screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -289,6 +290,59 @@ TEST_F(CalcPixelsTest, HeaderInputBoxAndButtonsAndTheWideStretch) {
     EXPECT_EQ(Mismatches(screen, clear, screen.width - clear.width, screen.height - clear.height, 0,
                          0, screen.height),
               0);
+  }
+}
+
+// The about screen in place of the keys, on every screen: the close and
+// help pictures where the rules put them (the space is 4 pixels wide, 8 on
+// large screens), the web address two font heights below four credits
+// lines and underlined exactly under its text, the version centred near
+// the bottom, no keys; and the keys back after a second tap.
+TEST_F(CalcPixelsTest, TheAboutScreenInPlaceOfTheKeys) {
+  constexpr uint16_t kBackground = 0xE73C;
+  for (const Keypad& k : kKeypads) {
+    SCOPED_TRACE(k.screen);
+    const int32_t s = k.vga ? 1 : 0;
+    const Picture close = LoadPicture("closebutton", k.vga);
+    const Picture help = LoadPicture("help", k.vga);
+    const int32_t fh = LoadPicture("font", k.vga).height;
+    ScreenRect link;
+    const CalcRun run = Run(k.screen, "tap about", false, 0,
+                            [&](AbacineApp& app) { link = app.partRect(ScreenPart::kLink); });
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Screen screen = Shot();
+    const int32_t top = k.top + (6 << s);
+    const int32_t buttonX = screen.width - help.width - (4 << s);
+    EXPECT_EQ(Mismatches(screen, close, buttonX, top, 0, 0, screen.height), 0);
+    EXPECT_EQ(Mismatches(screen, help, buttonX, top + 2 * help.height, 0, 0, screen.height), 0);
+
+    EXPECT_EQ(link.left, 20 << s);
+    EXPECT_EQ(link.top, top + fh * 6);
+    EXPECT_EQ(link.Height(), fh);
+    EXPECT_GT(link.Width(), 16 << s);
+    const int32_t underline = link.top + fh - fh / 8;
+    for (int32_t x = link.left; x <= link.right; ++x) EXPECT_EQ(screen.At(x, underline), 0) << x;
+    EXPECT_NE(screen.At(link.left - 1, underline), 0);
+    EXPECT_NE(screen.At(link.right + 1, underline), 0);
+
+    // Key 19's middle (the last row's right end) shows the background.
+    const KeyBox last = KeyAt(k, LoadKeyImage(k.vga), kKeypadKeys - 1);
+    EXPECT_EQ(screen.At((last.left + last.right) / 2, (last.top + last.bottom) / 2), kBackground);
+
+    const int32_t versionTop = screen.height - fh / 2 - fh;
+    int32_t inkLeft = INT32_MAX, inkRight = INT32_MIN;
+    for (int32_t y = versionTop; y < versionTop + fh; ++y) {
+      for (int32_t x = 60 << s; x < screen.width - (60 << s); ++x) {
+        if (screen.At(x, y) == kBackground) continue;
+        inkLeft = std::min(inkLeft, x);
+        inkRight = std::max(inkRight, x);
+      }
+    }
+    ASSERT_LE(inkLeft, inkRight) << "no version text";
+    EXPECT_LE(std::abs(inkLeft + inkRight + 1 - screen.width), 3) << inkLeft << ".." << inkRight;
+
+    ASSERT_EQ(Run(k.screen, "tap about\ntap about").status, 0);
+    CheckKeys(k, Shot(), -1);
   }
 }
 

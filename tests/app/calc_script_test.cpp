@@ -1,8 +1,8 @@
 // The calculator as a user drives it, through scripted runs in this
 // process, on all four screens: the keypad in both layers, the input line's
 // editing, the live answer, the hardware keyboard, the clipboard, the
-// caret's blink, scrolling, the clear button and the quarter turn; and the
-// script language's own errors.
+// caret's blink, scrolling, the clear button, the quarter turn and the
+// about screen; and the script language's own errors.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -231,10 +231,36 @@ TEST_F(CalcTest, AWideKeypadThatDoesNotFitGivesUpItsCornerKeys) {
   EXPECT_EQ(press.err, "script:1: no key '(' on layer 0\n");
 }
 
-// Targets of parts still to come are taps on what lies there now: the
-// about screen's close button sits on the delete key, and a target with no
-// place yet taps the screen's corner, where nothing takes it.
-TEST_F(CalcTest, TargetsOfLaterPartsTapWhatLiesThereNow) {
+// The about screen on every screen: any tap but help and close closes it
+// and goes no further (the web address opens nothing, the clear button
+// clears nothing, a key's place types nothing); help closes it too, as the
+// tutorial's start does.
+TEST_F(CalcTest, TheAboutScreenClosesOnAnyOtherTapAndTakesItThere) {
+  const Row rows[] = {
+      {"the about button twice returns to the keypad",
+       "type 12\ntap about\nstate\ntap about\nstate\npress 3\nstate",
+       {{0, "about", "true"}, {1, "about", "false"}, {2, "input", Q("123")}}},
+      {"a tap on the web address closes it", "type 12\ntap about\ntap link\nstate\npress 3\nstate",
+       {{0, "about", "false"}, {0, "input", Q("12")}, {1, "input", Q("123")}}},
+      {"a key's place and the clear button only close it",
+       "type 12\ntap about\npress 7\nstate\ntap about\ntap clear\nstate",
+       {{0, "about", "false"}, {0, "input", Q("12")}, {1, "about", "false"},
+        {1, "input", Q("12")}}},
+      {"help closes it", "tap about\ntap help\nstate", {{0, "about", "false"}}},
+  };
+  for (const char* screen : kScreens) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(std::string(screen) + ": " + row.name);
+      Check(row, Run(screen, row.script));
+    }
+  }
+}
+
+// Targets of parts not showing are taps on what lies there now: the about
+// screen's close button sits on the delete key; the web address and the
+// tutorial's target, drawn nowhere, tap the screen's corner, where nothing
+// takes it.
+TEST_F(CalcTest, TargetsOfHiddenPartsTapWhatLiesThereNow) {
   for (const char* screen : kScreens) {
     SCOPED_TRACE(screen);
     const CalcRun run = Run(screen, "type 12\ntap close\ntap link\ntap target\nstate");

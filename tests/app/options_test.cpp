@@ -162,7 +162,9 @@ TEST(Options, HelpAndVersionWinOverWhatFollowsAndNameEverything) {
         "--version", "tap X Y", "press LABEL", "key NAME", "type TEXT", "clipboard TEXT",
         "frames N", "rotate", "screenshot FILE.png", "state", "quit", "script:LINE",
         "240x320", "320x240", "480x640", "640x480", "F8", "F9", "F10", "F11", "F12", "Start",
-        "Arrow keys", "second start"}) {
+        "Arrow keys", "second start", "Ctrl+Shift+P", "Ctrl+V", "Backspace", "Num Lock",
+        "The i button", "--registry, else in $ABACINE_REGISTRY",
+        "$XDG_CONFIG_HOME/abacine/settings.reg", "~/.config/abacine/settings.reg"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
   }
 }

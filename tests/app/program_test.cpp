@@ -335,6 +335,10 @@ TEST_F(ProgramTest, ScriptedRunsReadTheirCommandsAndSayWhereTheyFail) {
       {{"--script", "-"}, "state\nfoo bar\nstate\n", 2, "\"layer\":0",
        "script:2: unknown command 'foo'\n"},
       {{"--script", "-"}, "press 2nd\npress 8\n", 2, "", "script:2: no key '8' on layer 1\n"},
+      // The about screen's close button ends the program normally, before
+      // anything after it runs.
+      {{"--script", "-", "--registry", dir_ + "/settings.reg"},
+       "type 12\ntap about\ntap close\nstate\n", 0, "", ""},
       {{"--script", dir_ + "/missing.txt"}, "", 2, "", "abacine: cannot read the script"},
       {{"--script"}, "", 2, "", "option '--script' needs a value"},
   };

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Generates the calculator's skin: every image and both glyph strips for the
 small class (BMP, skin/NAME.bmp) and the large class (PNG, skin/vga/NAME.png),
-and the application icon (skin/icon/abacine.png, not part of the archive).
+and the application icon (skin/icon/abacine.png at 256 pixels, abacine-48.png
+and abacine-128.png; not part of the archive).
 
     /usr/bin/python3 tools/skin/generate.py [--out SKIN_DIR] [--preview DIR] [--check]
 
@@ -90,7 +91,10 @@ def generate(out, quiet):
             if not quiet:
                 print("%-28s %4dx%-4d %-14s %6d bytes" % (os.path.relpath(path, out), image.width,
                                                            image.height, form, len(data)))
+    # The desktop icon at the sizes the hicolor theme looks for first.
     write(os.path.join(out, "icon", "abacine.png"), files.encode_icon(icon.draw(256)))
+    for size in (48, 128):
+        write(os.path.join(out, "icon", "abacine-%d.png" % size), files.encode_icon(icon.draw(size)))
     return skins
 
 
