@@ -14,6 +14,7 @@
 #include "app/abacine_app.h"
 #include "app/script_runner.h"
 #include "app_support.h"
+#include "support/scratch_dir.h"
 
 namespace abacine::testing {
 
@@ -78,7 +79,9 @@ class CalcTest : public PlatformTest {
  protected:
   // Runs `script` on a calculator with the given screen ("240x320" ...)
   // until the script ends (at most `limit` frame periods). `inspect`, when
-  // given, runs after every frame with the application.
+  // given, runs after every frame with the application. The settings file
+  // is `registry` when set (runs that follow each other share it), else a
+  // new one in a private folder for every run (each is a first run).
   CalcRun Run(const std::string& screen, const std::string& script, bool fullScreen = false,
               int32_t topBar = 0, const std::function<void(AbacineApp&)>& inspect = {},
               uint64_t limit = 20000) {
@@ -91,6 +94,8 @@ class CalcTest : public PlatformTest {
     options.fullScreen = fullScreen;
     AbacineApp app(AbacineConfig(1, options));
     app.setSkinArchive(kSkinPath);
+    app.setRegistryFile(registry.empty() ? scratch.Path() + "/run" + std::to_string(++runs) + ".reg"
+                                         : registry);
     std::istringstream in(script);
     std::ostringstream out, err;
     ScriptRunner runner(app, in, out, err);
@@ -109,6 +114,10 @@ class CalcTest : public PlatformTest {
     EXPECT_TRUE(runner.finished()) << "the script did not end within " << limit << " frames";
     return run;
   }
+
+  ScratchDir scratch;
+  std::string registry;
+  int runs = 0;
 };
 
 }  // namespace abacine::testing

@@ -43,14 +43,16 @@ class ProgramTest : public ::testing::Test {
 
   // Starts the program with stdout and stderr in files named after `tag`.
   // There is no display, so a start that tried to open a window would fail
-  // loudly instead of showing one. `env` (NAME=value) overrides the rest;
+  // loudly instead of showing one. Each start has a settings file of its
+  // own, named after `tag` (a first run). `env` (NAME=value) overrides the rest;
   // `input`, when given, is written to a file that becomes standard input;
   // `program` is the build's unless given.
   pid_t Start(const std::vector<std::string>& args, const std::string& tag,
               const std::vector<std::string>& env = {}, const std::string& input = "",
               const std::string& program = "") {
     std::vector<std::string> argv = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp()};
+                                     "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp(),
+                                     "ABACINE_REGISTRY=" + dir_ + "/" + tag + ".reg"};
     argv.insert(argv.end(), env.begin(), env.end());
     argv.push_back(program.empty() ? testing::BinPath("abacine") : program);
     argv.insert(argv.end(), args.begin(), args.end());
