@@ -110,7 +110,11 @@ void CalcApp::loadSettings() {
   inputBox_->cursorToEnd();
 }
 
-void CalcApp::saveSettings() { SerializeSettings(SettingsDirection::kSave); }
+// At exit. A run that ended before its settings were loaded (a failed
+// start) holds only defaults: saving them would wipe the user's.
+void CalcApp::saveSettings() {
+  if (settingsLoaded_) SerializeSettings(SettingsDirection::kSave);
+}
 
 // The tutorial comes with a later change; until then the first start only
 // clears its flag.

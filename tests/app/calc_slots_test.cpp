@@ -213,5 +213,30 @@ TEST_F(CalcTest, SettingsComeBackAtTheNextStart) {
   }
 }
 
+// The calculator on a start that fails before its screen is set up.
+class FailingStart final : public CalcApp {
+ public:
+  FailingStart() : CalcApp(AbacineConfig(1, ProgramOptions{})) {
+    setProductIdentity(kAbacineRegistryKey, kAbacineProductName, kAbacineWebAddress);
+    setSkinArchive(kSkinPath);
+  }
+  ResultCode onStart() override { return kErrInvalidArg; }
+};
+
+// Nothing was loaded, so the exit has nothing of the user's to save: the
+// file must not be overwritten with the defaults.
+TEST_F(CalcTest, AStartThatFailsBeforeLoadingLeavesTheSettingsFileAlone) {
+  const std::string file = scratch.Path() + "/kept.reg";
+  const std::string kept =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]\n"
+      "\"ShowTutorial\"=dword:00000000\n\"Input\"=\"2+3\"\n\"Memory1\"=dword:00000001\n"
+      "\"Memory1a\"=\"12.0000000000\"\n";
+  std::ofstream(file, std::ios::binary) << kept;
+  FailingStart app;
+  app.setRegistryFile(file);
+  EXPECT_EQ(app.run(), static_cast<int>(kErrInvalidArg));
+  EXPECT_EQ(ReadFile(file), kept);
+}
+
 }  // namespace
 }  // namespace abacine::testing
