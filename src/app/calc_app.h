@@ -156,7 +156,6 @@ class CalcApp : public AppFramework {
   // "1.25" or "5/4"; nothing over the fifth slot.
   WString modeText(int32_t i) const;
   bool fractionMode() const { return fractionMode_; }
-  bool showTutorial() const { return showTutorial_; }
   bool aboutOpen() const { return aboutOpen_; }
   bool tutorialActive() const { return tutorialActive_; }
   int32_t tutorialStep() const { return tutorialStep_; }

@@ -2,7 +2,6 @@
 // settings that carry them from one run to the next.
 #include "app/calc_app.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -13,8 +12,7 @@
 namespace abacine {
 namespace {
 
-// A longer input line is saved as an empty one: the read buffer holds 255
-// units, and a line that long is not worth keeping.
+// A longer input line is saved as an empty one (loads read up to 255 units).
 constexpr int32_t kMaxSavedInput = 200;
 // The angle modes the switches offer: rad, deg, grad; the fourth switch is
 // the answer mode.
@@ -192,18 +190,15 @@ void CalcApp::selectMode(int32_t index) {
 // Drawing
 
 void CalcApp::drawSlotTexts() {
-  const int32_t switches = std::min(columns_, kAnswerModeSwitch + 1);
   for (int32_t i = 0; i < columns_; ++i) {
     AnswerSlot& slot = *slots_[static_cast<size_t>(i)];
     slot.label = secondLayer_ ? modeText(i) : slotText(i);
     slot.draw();
   }
-  if (!secondLayer_ || switches <= 0) return;
+  if (!secondLayer_) return;
   // A stored mode outside rad, deg and grad converts nothing: it is radians,
-  // and the frame must not mark another switch or pass the row.
-  if (GetAngleMode() < 0 || GetAngleMode() >= std::min(switches, kAngleModes)) {
-    SetAngleMode(Radians);
-  }
+  // and the frame must neither mark the answer-mode switch nor leave the row.
+  if (GetAngleMode() < 0 || GetAngleMode() >= kAngleModes) SetAngleMode(Radians);
   // Around the switch's text line only: the slot's whole rectangle reaches
   // into the first key row on wide screens. Between the slot's tab and the
   // keys there is just room for the lines to hug the glyphs: equal gaps

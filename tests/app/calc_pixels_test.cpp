@@ -302,7 +302,8 @@ TEST_F(CalcPixelsTest, HeaderInputBoxAndButtonsAndTheWideStretch) {
 }
 
 constexpr uint16_t To565(uint32_t bbggrr) {
-  return static_cast<uint16_t>(((bbggrr & 0xF8) << 8) | ((bbggrr >> 5) & 0x7E0) | ((bbggrr >> 19) & 0x1F));
+  return static_cast<uint16_t>(((bbggrr & 0xF8) << 8) | ((bbggrr >> 5) & 0x7E0) |
+                               ((bbggrr >> 19) & 0x1F));
 }
 
 // Layer 1: three nested one-pixel frames (grey, white, grey) around the
