@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Writes the README's screenshots of the calculator: each of the four
-# screens in both keypad layers, with an expression and its answer, and its
-# about screen, drawn by the program itself in scripted headless runs.
+# screens in both keypad layers, with stored answers (locked), an
+# expression and its answer, and in the second layer the mode switches
+# with degrees chosen; and its about screen; drawn by the program itself
+# in scripted headless runs, each a first run with settings of its own.
 # Usage: tools/docs_screenshots.sh [BIN_DIR [OUT_DIR]]   (build/bin, docs)
 set -eu
 bin=${1:-build/bin}
@@ -9,7 +11,15 @@ out=${2:-docs}
 runtime=$(mktemp -d)  # a private lock: a calculator already running is no obstacle
 trap 'rm -rf "$runtime"' EXIT
 for screen in 240x320 320x240 480x640 640x480; do
-  XDG_RUNTIME_DIR=$runtime "$bin/abacine" --headless --screen "$screen" --script - <<END
+  XDG_RUNTIME_DIR=$runtime "$bin/abacine" --headless --screen "$screen" \
+    --registry "$runtime/$screen.reg" --script - <<END
+type 12
+tap answer
+type 1/8
+tap answer
+type 123456.7
+tap answer
+tap lock
 type 7.5^2+
 press √
 press 2nd
@@ -17,6 +27,7 @@ press π
 press )
 screenshot $out/calculator-$screen.png
 press 2nd
+tap slot 2
 screenshot $out/calculator-$screen-2nd.png
 press 2nd
 tap about

@@ -8,7 +8,7 @@
 //   calc_keypad.cpp     layoutKeypad and drawing the keys
 //   calc_input.cpp      live evaluation, input editing, hardware keys
 //   calc_tap.cpp        the tap dispatch and the parts' rectangles
-//   calc_slots.cpp      answers, slots, lock, modes and settings (hooks)
+//   calc_slots.cpp      answers, slots, lock, modes and settings
 //   calc_about.cpp      the about screen (hooks)
 //   calc_tutorial.cpp   the tutorial (hooks)
 #pragma once
@@ -52,7 +52,7 @@ inline constexpr char16_t kSkinArchiveName[] = u"windows.vfs";
 enum class ScreenPart {
   kAnswer,          // the answer display right of its left quarter
   kLock,            // its left quarter
-  kSlot,            // one answer slot
+  kSlot,            // one answer slot, where its text shows above the keys
   kAboutButton,
   kClearButton,
   kInputEnd,        // the input box after its text
@@ -119,6 +119,15 @@ class CalcApp : public AppFramework {
   // or nothing when the text is not a complete expression.
   void evaluateInput();
 
+  // --- Settings ---------------------------------------------------------------------
+  // Loads the settings into their fields, or saves the fields, walking one
+  // fixed list: the answer mode, the lock, the first-run flag, the angle
+  // mode, the input line (at most 200 characters), each slot in use, then
+  // saveExtraSettings. Failures are not reported: a load keeps what it
+  // cannot read, a save that cannot write is lost (the registry says so
+  // once on stderr).
+  void SerializeSettings(SettingsDirection direction);
+
   // --- Product identity and settings location -----------------------------------
   const std::u16string& registryKeyPath() const { return registryKeyPath_; }
   const std::u16string& productName() const { return productName_; }
@@ -146,6 +155,12 @@ class CalcApp : public AppFramework {
   const TextBox& inputBox() const { return *inputBox_; }
   const WString& answerText() const { return answerText_; }
   const AnswerSlot& slot(int32_t i) const { return *slots_[static_cast<size_t>(i)]; }
+  // What slot i (from 0) shows in layer 0: its value in short form, or
+  // nothing when it is empty or not in use.
+  WString slotText(int32_t i) const;
+  // The mode switch over slot i in layer 1: "rad", "deg", "grad", then
+  // "1.25" or "5/4"; nothing over the fifth slot.
+  WString modeText(int32_t i) const;
   bool fractionMode() const { return fractionMode_; }
   bool aboutOpen() const { return aboutOpen_; }
   bool tutorialActive() const { return tutorialActive_; }
@@ -164,8 +179,12 @@ class CalcApp : public AppFramework {
   // end already call them.
 
   // --- Answers, slots, lock, modes and settings (calc_slots.cpp) --------------
+  // The start-up load: then the loaded lock on the 4 slots, and the
+  // first-run flag cleared and saved at once.
   void loadSettings();
   void saveSettings();
+  platform::Registry& settingsRegistry();
+  void startFirstRunTutorial();
   void storeAnswer();
   void useSlot(int32_t index);
   void toggleLock();
@@ -215,6 +234,8 @@ class CalcApp : public AppFramework {
   WString answerText_;
   double answerValue_ = 0;  // of the last successful evaluation: what storing keeps
   bool fractionMode_ = false;
+  bool showTutorial_ = true;  // until a saved false says the first run is over
+  std::unique_ptr<platform::Registry> registry_;
   bool aboutOpen_ = false;
   Label webLink_{widgets_};  // underlined; a tap on it opens nothing
   ImageButton closeButton_{widgets_};

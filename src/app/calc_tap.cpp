@@ -116,9 +116,14 @@ ScreenRect CalcApp::partRect(ScreenPart part, int32_t index) const {
       return {quarter, answer.top, answer.right, answer.bottom};
     case ScreenPart::kLock:
       return {answer.left, answer.top, quarter, answer.bottom};
-    case ScreenPart::kSlot:
+    case ScreenPart::kSlot: {
       if (index < 0 || index >= columns_) return {};
-      return layout_.slots[static_cast<size_t>(index)];
+      // Where its text shows: the slot's rectangle reaches into the first
+      // key row, where "2nd" (tried first) would take a tap on slot 1.
+      ScreenRect r = layout_.slots[static_cast<size_t>(index)];
+      r.bottom = std::max(r.top, std::min(r.bottom, layout_.keypadTop));
+      return r;
+    }
     case ScreenPart::kAboutButton:
       return RectOf(layout_.aboutButton, skin_.aboutButton.get());
     case ScreenPart::kClearButton:

@@ -205,8 +205,9 @@ constexpr OptionRow kOptions[] = {
     {"--headless", nullptr, ApplyHeadless, Section::kRun, Takers::kBoth,
      "no window: the same program with nothing shown"},
     {"--registry", "FILE", ApplyRegistry, Section::kRun, Takers::kCalculator,
-     "the settings file (accepted; not used yet: this\n"
-     "                         version keeps no settings)"},
+     "the settings file (default: $ABACINE_REGISTRY, else\n"
+     "                         settings.reg in $XDG_CONFIG_HOME/abacine or\n"
+     "                         ~/.config/abacine)"},
     {"--widgets", nullptr, ApplyWidgets, Section::kRun, Takers::kDemo,
      "show the widget gallery instead of the graphics scene\n"
      "                         (a tap presses keys and buttons and places the text\n"

@@ -79,7 +79,7 @@ std::string StateJson(const CalcApp& app, const std::optional<std::u16string>& c
     const AnswerSlot& slot = app.slot(i);
     json += std::string(i == 0 ? "" : ",") + "{\"occupied\":" + Bool(slot.occupied) +
             ",\"locked\":" + Bool(slot.locked) + ",\"value\":" + Number(slot.value) +
-            ",\"text\":" + Quoted(slot.label) + "}";
+            ",\"text\":" + Quoted(app.slotText(i)) + "}";
   }
   json += std::string("],\"angle\":\"") + AngleName(GetAngleMode()) + "\"";
   json += std::string(",\"fractions\":") + Bool(app.fractionMode());

@@ -65,18 +65,24 @@ Screen Shot() {
 
 // Where the keypad goes on each screen with the shipped skin, worked out
 // by hand from the placement rules: the left edge, the keypad's top, the
-// column and row steps; and the key frame's clipping insets.
+// column and row steps; and the key frame's clipping insets. Also the slot
+// row: the first slot's left edge and width, its text line's top and the
+// font's height; the mode switches' frame spans 3 (4) rows above the line
+// to 1 (2) below it.
 struct Keypad {
   const char* screen;
   bool vga;
   int32_t columns, left, top, columnStep, rowStep;
   int32_t insetSide, insetBottom;
+  int32_t slotLeft, slotWidth, slotTop, fontHeight;
+  int32_t switchesTop() const { return slotTop - (vga ? 4 : 3); }
+  int32_t switchesBottom() const { return slotTop + fontHeight + (vga ? 2 : 1); }
 };
 constexpr Keypad kKeypads[] = {
-    {"240x320", false, 4, 6, 76, 57, 33, 2, 2},
-    {"320x240", false, 5, 18, 70, 57, 33, 2, 2},
-    {"480x640", true, 4, 12, 152, 114, 66, 4, 4},
-    {"640x480", true, 5, 35, 139, 114, 66, 4, 4},
+    {"240x320", false, 4, 6, 76, 57, 33, 2, 2, 11, 46, 59, 13},
+    {"320x240", false, 5, 18, 70, 57, 33, 2, 2, 23, 46, 59, 13},
+    {"480x640", true, 4, 12, 152, 114, 66, 4, 4, 22, 92, 117, 26},
+    {"640x480", true, 5, 35, 139, 114, 66, 4, 4, 45, 92, 117, 26},
 };
 
 // The key image of a class: a strip of frames (normal, pressed).
@@ -112,9 +118,11 @@ bool Inside(const KeyBox& b, int32_t x, int32_t y) {
 class CalcPixelsTest : public CalcTest {
  protected:
   // Compares every key's visible frame with the key image's frame (the
-  // pressed one for `pressedKey`), leaving out the label's rows and what
-  // later keys cover, and makes sure enough of each was compared.
-  void CheckKeys(const Keypad& k, const Screen& screen, int32_t pressedKey) {
+  // pressed one for `pressedKey`), leaving out the label's rows, what later
+  // keys cover and the rows above `fromRow` (the mode switches, drawn after
+  // the keys, reach into the blank top rows of the wide keypad's frames),
+  // and makes sure enough of each was compared.
+  void CheckKeys(const Keypad& k, const Screen& screen, int32_t pressedKey, int32_t fromRow = 0) {
     const KeyImage key = LoadKeyImage(k.vga);
     const Picture blue = LoadPicture("bluefont", k.vga);
     ASSERT_GT(key.width(), 0);
@@ -128,7 +136,7 @@ class CalcPixelsTest : public CalcTest {
       const int32_t labelTop = box.y + key.height() / 2 - blue.height / 2 + (k.vga ? -2 : -1) + 1;
       const int32_t labelBottom = labelTop + blue.height + (2 << s);
       int32_t compared = 0, wrong = 0;
-      for (int32_t y = box.top; y < box.bottom; ++y) {
+      for (int32_t y = std::max(box.top, fromRow); y < box.bottom; ++y) {
         if (y >= labelTop && y < labelBottom) continue;
         for (int32_t x = box.left; x < box.right; ++x) {
           bool covered = false;
@@ -148,11 +156,12 @@ class CalcPixelsTest : public CalcTest {
 
 TEST_F(CalcPixelsTest, EveryKeyFrameWhereTheRulesPutItInBothLayers) {
   for (const Keypad& k : kKeypads) {
-    for (const char* script : {"type 7.5^2+3", "type 7.5^2+3\npress 2nd"}) {
+    for (const int32_t layer : {0, 1}) {
+      const std::string script = layer == 0 ? "type 7.5^2+3" : "type 7.5^2+3\npress 2nd";
       SCOPED_TRACE(std::string(k.screen) + ": " + script);
       const CalcRun run = Run(k.screen, script);
       ASSERT_EQ(run.status, 0) << run.err;
-      CheckKeys(k, Shot(), -1);
+      CheckKeys(k, Shot(), -1, layer == 0 ? 0 : k.switchesBottom());
     }
   }
 }
@@ -343,6 +352,53 @@ TEST_F(CalcPixelsTest, TheAboutScreenInPlaceOfTheKeys) {
 
     ASSERT_EQ(Run(k.screen, "tap about\ntap about").status, 0);
     CheckKeys(k, Shot(), -1);
+  }
+}
+
+constexpr uint16_t To565(uint32_t bbggrr) {
+  return static_cast<uint16_t>(((bbggrr & 0xF8) << 8) | ((bbggrr >> 5) & 0x7E0) |
+                               ((bbggrr >> 19) & 0x1F));
+}
+
+// Layer 1: three nested one-pixel frames (grey, white, grey) around the
+// chosen angle mode's text line and no other; the lock image on the answer
+// display exactly while the slots are locked.
+TEST_F(CalcPixelsTest, TheAngleModeFrameAndTheLockImage) {
+  const uint16_t ring[] = {To565(0xA0A0A0), To565(0xFFFFFF), To565(0xA0A0A0)};
+  for (const Keypad& k : kKeypads) {
+    const Picture lock = LoadPicture("lock", k.vga);
+    ASSERT_GT(lock.width, 0);
+    const int32_t s = k.vga ? 1 : 0;
+    for (int32_t mode = 0; mode < 3; ++mode) {
+      const bool locked = mode == 1;
+      const std::string script =
+          std::string(locked ? "tap lock\n" : "") + "press 2nd\ntap slot " + std::to_string(mode + 1);
+      SCOPED_TRACE(std::string(k.screen) + ": " + script);
+      ASSERT_EQ(Run(k.screen, script).status, 0);
+      const Screen screen = Shot();
+      for (int32_t i = 0; i < k.columns; ++i) {
+        SCOPED_TRACE("slot " + std::to_string(i + 1));
+        const int32_t left = k.slotLeft + i * k.columnStep;
+        for (int32_t r = 0; r < 3; ++r) {
+          const int32_t l = left + r, t = k.switchesTop() + r;
+          const int32_t right = left + k.slotWidth - 1 - r, bottom = k.switchesBottom() - 1 - r;
+          int32_t framed = 0, perimeter = 0;
+          for (int32_t x = l; x <= right; ++x) {
+            for (const int32_t y : {t, bottom}) framed += screen.At(x, y) == ring[r], ++perimeter;
+          }
+          for (int32_t y = t + 1; y < bottom; ++y) {
+            for (const int32_t x : {l, right}) framed += screen.At(x, y) == ring[r], ++perimeter;
+          }
+          if (i == mode) {
+            EXPECT_EQ(framed, perimeter) << "ring " << r;
+          } else {
+            EXPECT_LT(framed, perimeter / 4) << "ring " << r;
+          }
+        }
+      }
+      const int32_t lockY = (k.vga ? -2 : 0) + (11 << s);
+      EXPECT_EQ(Mismatches(screen, lock, 8 << s, lockY, 0, 0, screen.height) == 0, locked);
+    }
   }
 }
 

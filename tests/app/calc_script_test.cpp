@@ -13,39 +13,6 @@
 namespace abacine::testing {
 namespace {
 
-std::string Q(const std::string& s) { return "\"" + s + "\""; }
-
-// After the script, state line `state` has `field` equal to `value` (as
-// JSON: strings with their quotes), or different from it with `differs`.
-struct Expect {
-  size_t state;
-  const char* field;
-  std::string value;
-  bool differs = false;
-};
-
-struct Row {
-  const char* name;
-  const char* script;
-  std::vector<Expect> expects;
-};
-
-void Check(const Row& row, const CalcRun& run) {
-  EXPECT_EQ(run.result, 0);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  for (const Expect& e : row.expects) {
-    SCOPED_TRACE(std::string("state ") + std::to_string(e.state) + " " + e.field);
-    ASSERT_LT(e.state, run.states.size());
-    const std::string got = Field(run.states[e.state], e.field);
-    if (e.differs) {
-      EXPECT_NE(got, e.value);
-    } else {
-      EXPECT_EQ(got, e.value);
-    }
-  }
-}
-
 // Paths users take, the same on every screen.
 const Row kEveryScreen[] = {
     {"2, + and 3 on the keypad", "press 2\nstate\npress +\nstate\npress 3\nstate",

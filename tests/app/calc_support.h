@@ -14,6 +14,7 @@
 #include "app/abacine_app.h"
 #include "app/script_runner.h"
 #include "app_support.h"
+#include "support/scratch_dir.h"
 
 namespace abacine::testing {
 
@@ -40,9 +41,37 @@ struct CalcRun {
   std::vector<std::string> states;  // the lines `state` printed
 };
 
+// Element i (from 0) of a JSON array as written; "<missing>" when there is
+// none.
+inline std::string Element(const std::string& array, size_t i) {
+  size_t start = 1, n = 0;
+  int depth = 0;
+  bool inString = false;
+  for (size_t k = 1; k < array.size(); ++k) {
+    const char c = array[k];
+    if (inString) {
+      if (c == '\\') ++k;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      ++depth;
+    } else if ((c == ',' && depth == 0) || ((c == ']' || c == '}') && depth-- == 0)) {
+      if (k == start) break;  // an empty array
+      if (n++ == i) return array.substr(start, k - start);
+      start = k + 1;
+    }
+  }
+  return "<missing>";
+}
+
 // The value of a field of a state line as written: a string with its
 // quotes, a number, true/false/null, or an array with its brackets.
+// "name[i]" is element i of the array `name`.
 inline std::string Field(const std::string& json, const std::string& name) {
+  if (const size_t open = name.find('['); open != std::string::npos) {
+    return Element(Field(json, name.substr(0, open)), std::stoul(name.substr(open + 1)));
+  }
   const std::string key = "\"" + name + "\":";
   const size_t at = json.find(key);
   if (at == std::string::npos) return "<missing " + name + ">";
@@ -74,11 +103,49 @@ inline std::string Text(const std::string& json, const std::string& name) {
   return v.size() >= 2 && v.front() == '"' ? v.substr(1, v.size() - 2) : v;
 }
 
+// A text as a JSON string, with its quotes.
+inline std::string Q(const std::string& s) { return "\"" + s + "\""; }
+
+// After the script, state line `state` has `field` equal to `value` (as
+// JSON: strings with their quotes), or different from it with `differs`.
+struct Expect {
+  size_t state;
+  const char* field;
+  std::string value;
+  bool differs = false;
+};
+
+// A scripted run and what its state lines must hold.
+struct Row {
+  const char* name;
+  std::string script;
+  std::vector<Expect> expects;
+};
+
+// The run ended cleanly and every expectation of the row holds.
+inline void Check(const Row& row, const CalcRun& run) {
+  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  for (const Expect& e : row.expects) {
+    SCOPED_TRACE(std::string("state ") + std::to_string(e.state) + " " + e.field);
+    ASSERT_LT(e.state, run.states.size());
+    const std::string got = Field(run.states[e.state], e.field);
+    if (e.differs) {
+      EXPECT_NE(got, e.value);
+    } else {
+      EXPECT_EQ(got, e.value);
+    }
+  }
+}
+
 class CalcTest : public PlatformTest {
  protected:
   // Runs `script` on a calculator with the given screen ("240x320" ...)
   // until the script ends (at most `limit` frame periods). `inspect`, when
-  // given, runs after every frame with the application.
+  // given, runs after every frame with the application. The settings file
+  // is `registry` when set (runs that follow each other share it), else a
+  // new one in a private folder for every run (each is a first run).
   CalcRun Run(const std::string& screen, const std::string& script, bool fullScreen = false,
               int32_t topBar = 0, const std::function<void(AbacineApp&)>& inspect = {},
               uint64_t limit = 20000) {
@@ -91,6 +158,8 @@ class CalcTest : public PlatformTest {
     options.fullScreen = fullScreen;
     AbacineApp app(AbacineConfig(1, options));
     app.setSkinArchive(kSkinPath);
+    app.setRegistryFile(registry.empty() ? scratch.Path() + "/run" + std::to_string(++runs) + ".reg"
+                                         : registry);
     std::istringstream in(script);
     std::ostringstream out, err;
     ScriptRunner runner(app, in, out, err);
@@ -109,6 +178,10 @@ class CalcTest : public PlatformTest {
     EXPECT_TRUE(runner.finished()) << "the script did not end within " << limit << " frames";
     return run;
   }
+
+  ScratchDir scratch;
+  std::string registry;
+  int runs = 0;
 };
 
 }  // namespace abacine::testing

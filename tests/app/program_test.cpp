@@ -43,14 +43,16 @@ class ProgramTest : public ::testing::Test {
 
   // Starts the program with stdout and stderr in files named after `tag`.
   // There is no display, so a start that tried to open a window would fail
-  // loudly instead of showing one. `env` (NAME=value) overrides the rest;
+  // loudly instead of showing one. Each start has a settings file of its
+  // own, named after `tag` (a first run). `env` (NAME=value) overrides the rest;
   // `input`, when given, is written to a file that becomes standard input;
   // `program` is the build's unless given.
   pid_t Start(const std::vector<std::string>& args, const std::string& tag,
               const std::vector<std::string>& env = {}, const std::string& input = "",
               const std::string& program = "") {
     std::vector<std::string> argv = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp()};
+                                     "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp(),
+                                     "ABACINE_REGISTRY=" + dir_ + "/" + tag + ".reg"};
     argv.insert(argv.end(), env.begin(), env.end());
     argv.push_back(program.empty() ? testing::BinPath("abacine") : program);
     argv.insert(argv.end(), args.begin(), args.end());
@@ -301,6 +303,13 @@ TEST_F(ProgramTest, SignalsThatEndTheRunTakeTheExitPath) {
   for (const auto& row : rows) {
     SCOPED_TRACE(strsignal(row.signal));
     const std::string tag = std::string("signal") + std::to_string(row.signal), shot = dir_ + "/" + tag + ".png";
+    // An input too long to be saved, loaded at the start: the save at exit
+    // writes it as empty, and only that save writes the file.
+    const std::string settings = dir_ + "/" + tag + ".reg";
+    std::ofstream(settings) << "Windows Registry Editor Version 5.00\n\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]\n"
+                               "\"ShowTutorial\"=dword:00000000\n\"Input\"=\""
+                            << std::string(220, '7') << "\"\n";
     const pid_t pid = Start({"--headless", "--screenshot", shot}, tag);
     ASSERT_TRUE(WaitForSocket()) << ReadWholeFile(Err(tag));
     ASSERT_EQ(kill(pid, row.signal), 0);
@@ -313,6 +322,59 @@ TEST_F(ProgramTest, SignalsThatEndTheRunTakeTheExitPath) {
     EXPECT_FALSE(fs::exists(Socket()));
     EXPECT_TRUE(testing::ReadPng(shot).ok);
     EXPECT_EQ(ReadWholeFile(Err(tag)), "");
+    EXPECT_NE(ReadWholeFile(settings).find("\"Input\"=\"\"\n"), std::string::npos) << "saved at exit";
+  }
+}
+
+// Settings carry the input and the stored answers to the next start, in the
+// file --registry names, else $ABACINE_REGISTRY, else under
+// $XDG_CONFIG_HOME (registry_test covers the rest of that choice). A file
+// that cannot be created leaves the calculator running with its defaults
+// and one line on stderr saying where.
+TEST_F(ProgramTest, SettingsCarryOverInTheirFileAndAnUnwritableOneWarnsOnce) {
+  ASSERT_TRUE(std::ofstream(dir_ + "/plain").good());
+  const struct {
+    const char* name;
+    std::vector<std::string> args, env;
+    std::string file;
+  } rows[] = {
+      {"flag", {"--registry", dir_ + "/flag.reg"}, {"ABACINE_REGISTRY=" + dir_ + "/not.reg"},
+       dir_ + "/flag.reg"},
+      {"variable", {}, {"ABACINE_REGISTRY=" + dir_ + "/variable.reg"}, dir_ + "/variable.reg"},
+      {"config", {}, {"ABACINE_REGISTRY=", "XDG_CONFIG_HOME=" + dir_ + "/cfg"},
+       dir_ + "/cfg/abacine/settings.reg"},
+  };
+  const std::string stored = "{\"occupied\":true,\"locked\":false,\"value\":12,\"text\":\"12\"}";
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> args = {"--headless", "--script", "-"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const std::string first = row.name + std::string("1"), second = row.name + std::string("2");
+    EXPECT_EQ(Wait(Start(args, first, row.env, "type 12\ntap answer\ntype 7\n"), 20s), 0);
+    EXPECT_TRUE(fs::is_regular_file(row.file));
+    EXPECT_EQ(Wait(Start(args, second, row.env, "state\n"), 20s), 0);
+    const std::string out = ReadWholeFile(Out(second));
+    EXPECT_NE(out.find("\"input\":\"7\""), std::string::npos) << out;
+    EXPECT_NE(out.find(stored), std::string::npos) << out;
+    EXPECT_EQ(ReadWholeFile(Err(first)) + ReadWholeFile(Err(second)), "");
+  }
+  EXPECT_FALSE(fs::exists(dir_ + "/not.reg")) << "the flag wins";
+
+  // Places where no file can be made, even by root: below a plain file (it
+  // cannot be read either), and in /proc (the save fails). The first
+  // start's load, its first-run save and the save at exit all fail.
+  for (const std::string& unwritable :
+       {dir_ + "/plain/settings.reg", std::string("/proc/self/abacine/s.reg")}) {
+    SCOPED_TRACE(unwritable);
+    EXPECT_EQ(Wait(Start({"--headless", "--script", "-", "--registry", unwritable}, "unwritable", {},
+                         "type 2+3\ntap answer\ntype 5\nstate\n"),
+                   20s),
+              0);
+    const std::string out = ReadWholeFile(Out("unwritable")), err = ReadWholeFile(Err("unwritable"));
+    EXPECT_NE(out.find("\"answer\":\"5\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"value\":5,"), std::string::npos) << out;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(unwritable), std::string::npos) << err;
   }
 }
 

@@ -14,6 +14,9 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_RUNTIME_DIR=$runtime
+# Settings of their own, never the user's; each start below is a first run.
+export ABACINE_REGISTRY=$runtime/settings.reg
+fresh_settings() { rm -f "$ABACINE_REGISTRY"; }
 failures=0
 idle=${ABACINE_IDLE_SECONDS:-5}  # seconds over which the idle cost is measured
 
@@ -91,6 +94,7 @@ run_mode() {  # name expected-geometry top-pixel-colour background-x background-
   ground_y=$5
   shift 5
   echo "--- $name: abacine $*"
+  fresh_settings
   "$program" "$@" 2>"$runtime/$name.err" &
   pid=$!
   if ! window=$(find_window); then
@@ -150,6 +154,7 @@ run_mode wide 640x480 "41 97 173" 1 426 --screen 640x480
 
 # The turn key: the window becomes wide and the calculator fills it.
 echo "--- turn"
+fresh_settings
 "$program" --screen 240x320 2>"$runtime/turn.err" &
 pid=$!
 if window=$(find_window); then
@@ -169,8 +174,10 @@ wait "$pid" || fail "turn: exit status $?"
 # keyboard; the answer display must show what a scripted run of the same
 # input draws (23).
 echo "--- clicks and keys"
+fresh_settings
 printf 'type 7+8*2\n' | "$program" --headless --script - --screenshot "$runtime/typed.png" \
   2>"$runtime/typed.err" || fail "typed: the headless reference failed"
+fresh_settings
 "$program" --screen 480x640 2>"$runtime/clicks.err" &
 pid=$!
 if window=$(find_window); then
