@@ -2,8 +2,9 @@
 # Writes the README's screenshots of the calculator: each of the four
 # screens in both keypad layers, with stored answers (locked), an
 # expression and its answer, and in the second layer the mode switches
-# with degrees chosen; and its about screen; drawn by the program itself
-# in scripted headless runs, each a first run with settings of its own.
+# with degrees chosen; its about screen; and the tutorial of a first run
+# at its step on the angle mode; drawn by the program itself in scripted
+# headless runs, each with settings of its own.
 # Usage: tools/docs_screenshots.sh [BIN_DIR [OUT_DIR]]   (build/bin, docs)
 set -eu
 bin=${1:-build/bin}
@@ -11,6 +12,9 @@ out=${2:-docs}
 runtime=$(mktemp -d)  # a private lock: a calculator already running is no obstacle
 trap 'rm -rf "$runtime"' EXIT
 for screen in 240x320 320x240 480x640 640x480; do
+  # Past the first run, whose tutorial would take the taps.
+  printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]\n"ShowTutorial"=dword:00000000\n' \
+    >"$runtime/$screen.reg"
   XDG_RUNTIME_DIR=$runtime "$bin/abacine" --headless --screen "$screen" \
     --registry "$runtime/$screen.reg" --script - <<END
 type 12
@@ -32,5 +36,19 @@ screenshot $out/calculator-$screen-2nd.png
 press 2nd
 tap about
 screenshot $out/about-$screen.png
+END
+  XDG_RUNTIME_DIR=$runtime "$bin/abacine" --headless --screen "$screen" \
+    --registry "$runtime/first-$screen.reg" --script - <<END
+tap target
+press 1
+press 2
+tap target
+tap target
+tap target
+tap target
+tap target
+tap target
+frames 1
+screenshot $out/tutorial-$screen.png
 END
 done

@@ -80,7 +80,19 @@ class BenchCalc : public CalcApp {
     setSkinArchive(std::u16string(archive.begin(), archive.end()));
     // The product's key, never the user's settings file.
     setProductIdentity(u"Software\\Velmora\\Abacine", u"Bench", u"");
-    setRegistryFile(Scratch().Path() + "/settings-" + std::to_string(++made_) + ".reg");
+    const std::string settings = Scratch().Path() + "/settings-" + std::to_string(++made_) + ".reg";
+    SkipTheFirstRun(settings);
+    setRegistryFile(settings);
+  }
+  // The first run's tutorial would take the taps.
+  static void SkipTheFirstRun(const std::string& path) {
+    platform::Registry registry(path, nullptr);
+    SettingsStore store(registry);
+    bool show = false;
+    if (store.OpenSettingsKey(u"Software\\Velmora\\Abacine")) {
+      store.SerializeBool(u"ShowTutorial", &show, SettingsDirection::kSave);
+      store.CloseSettingsKey();
+    }
   }
   bool SetUp(int32_t width, int32_t height) {
     platform::DeviceConfig device = platform::DeviceConfig::WithPitchSigns(width, height, 1, 1);

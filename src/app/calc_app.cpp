@@ -152,6 +152,7 @@ ResultCode CalcApp::drawFrame(Surface* back, uint32_t /*frameFlags*/) {
   widgets_.currentFont = &skin_.font;
 
   beforeDraw();
+  if (tutorialActive_) updateTutorial();
   drawButtons(back);
   if (aboutOpen_) {
     drawAboutScreen();

@@ -10,7 +10,7 @@
 //   calc_tap.cpp        the tap dispatch and the parts' rectangles
 //   calc_slots.cpp      answers, slots, lock, modes and settings
 //   calc_about.cpp      the about screen (hooks)
-//   calc_tutorial.cpp   the tutorial (hooks)
+//   calc_tutorial.cpp   the tutorial
 #pragma once
 
 #include <array>
@@ -93,16 +93,19 @@ class CalcApp : public AppFramework {
   void onStylusUp(int32_t x, int32_t y) override;
   void onStylusMove(int32_t x, int32_t y) override;
 
-  // --- Hooks for products built on the calculator (all no-ops here) -----------
+  // --- Hooks for products built on the calculator (no-ops here but the tutorial's)
   virtual void reservedHookA() {}
   virtual void beforeLoadSettings() {}
   virtual void reservedHookB() {}
   virtual void beforeDraw() {}
   virtual void onScreenResized(int32_t /*width*/, int32_t /*height*/) {}
   virtual void onKeypadLaidOut(int32_t /*layer*/) {}
-  virtual void tutorialNextStep() {}
+  virtual void tutorialNextStep();
   virtual void countdownHook() {}
-  virtual void drawTutorial() {}
+  // Every frame while the tutorial runs, over the rest of it: the step's
+  // message and the target it outlines (updateTutorial, earlier in the
+  // frame, has run the step's check).
+  virtual void drawTutorial();
   virtual void reservedHookC() {}
   // True when the tap was consumed and the calculator must not see it.
   virtual bool onStylusDownHook(int32_t /*x*/, int32_t /*y*/) { return false; }
@@ -206,6 +209,17 @@ class CalcApp : public AppFramework {
   // A tap inside the tutorial's target: true when the tutorial took it,
   // false when it goes on through the normal dispatch.
   bool tapTutorial(int32_t x, int32_t y);
+  // Turning the tutorial on: input, answer and slots emptied, the about
+  // screen closed, layer 0, decimal answers, radians.
+  void resetForTutorial();
+  // Turning it off: the settings saved at its start come back.
+  void endTutorial();
+  // The step's check, moving on when it holds.
+  void updateTutorial();
+  bool tutorialStepDone() const;
+  int32_t tutorialKeyToTap() const;
+  ScreenRect answerTarget(bool lockSide) const;
+  ScreenRect slotTarget(int32_t index) const;
 
   // --- Screen set-up, drawing and taps -------------------------------------------
   // Decides the size class and places every part for the display's size,

@@ -109,14 +109,14 @@ void CalcApp::loadSettings() {
 }
 
 // At exit. A run that ended before its settings were loaded (a failed
-// start) holds only defaults: saving them would wipe the user's.
+// start) holds only defaults: saving them would wipe the user's. A run
+// quit in the middle of the tutorial holds the tutorial's state: it ends
+// first, so the user's own comes back and is what gets saved.
 void CalcApp::saveSettings() {
-  if (settingsLoaded_) SerializeSettings(SettingsDirection::kSave);
+  if (!settingsLoaded_) return;
+  if (tutorialActive_) endTutorial();
+  SerializeSettings(SettingsDirection::kSave);
 }
-
-// The tutorial comes with a later change; until then the first start only
-// clears its flag.
-void CalcApp::startFirstRunTutorial() {}
 
 // ---------------------------------------------------------------------------
 // Answers and slots

@@ -380,9 +380,14 @@ Using the calculator: the mouse is the stylus. Click the keys to build an
 expression; its answer shows after every change (there is no equals key),
 or nothing while the expression is incomplete. 2nd turns the keypad over
 for one key press, the arrow key deletes before the cursor, a click in the
-input line places the cursor, C clears. The i button opens the about
-screen: ? there starts the tutorial, the red button quits, a click
-anywhere else closes it.
+input line places the cursor, C clears. A click on the answer stores it
+in the first free slot below, a click on a slot inserts its value, a click
+on the answer's left end locks the slots (they keep their values when
+used); after 2nd the slots are the angle mode (rad, deg, grad) and the
+answer mode (1.25 or 5/4). The i button opens the about screen: ? there
+starts the tutorial, the red button quits, a click anywhere else closes
+it. The tutorial runs by itself on the first start; in a window (not full
+screen) F9 to F12 start or end it too.
 
 Typing in the window (letters follow the keyboard's layout, the symbols
 are those of a US keyboard):

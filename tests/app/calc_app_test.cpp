@@ -16,7 +16,14 @@ using platform::TheDevice;
 // Records the layout hooks and runs `act` at the start of every frame.
 class ProbeCalc : public CalcApp {
  public:
-  explicit ProbeCalc(const AppConfig& config) : CalcApp(config) { setSkinArchive(kSkinPath); }
+  explicit ProbeCalc(const AppConfig& config) : CalcApp(config) {
+    setSkinArchive(kSkinPath);
+    setProductIdentity(kAbacineRegistryKey, kAbacineProductName, kAbacineWebAddress);
+    // Never the user's settings, and past the first run's tutorial.
+    const std::string settings = scratch_.Path() + "/settings.reg";
+    WriteSettingsPastFirstRun(settings);
+    setRegistryFile(settings);
+  }
   void onScreenResized(int32_t width, int32_t height) override {
     resized.push_back({width, height});
   }
@@ -33,6 +40,9 @@ class ProbeCalc : public CalcApp {
   platform::Rect rect;  // the window's, at the last frame
   int draws = 0;
   std::function<void(int)> act;
+
+ private:
+  ScratchDir scratch_;
 };
 
 class CalcAppTest : public PlatformTest {};

@@ -402,5 +402,45 @@ TEST_F(CalcPixelsTest, TheAngleModeFrameAndTheLockImage) {
   }
 }
 
+// The tutorial's target framed in red, two pixels wide, nothing red just
+// inside: the first run's welcome button and step 1's key.
+TEST_F(CalcPixelsTest, TheTutorialFramesItsTargetInRed) {
+  constexpr uint16_t kRed = 0xF800;
+  for (const char* screen : kScreens) {
+    for (const char* script : {"frames 1", "tap target\nframes 1"}) {
+      SCOPED_TRACE(std::string(screen) + ": " + script);
+      firstRun = true;
+      ScreenRect t;
+      const CalcRun run = Run(screen, script, false, 0, [&](AbacineApp& app) {
+        t = app.partRect(ScreenPart::kTutorialTarget);
+      });
+      firstRun = false;
+      ASSERT_EQ(run.status, 0) << run.err;
+      ASSERT_GT(t.Width(), 8);
+      ASSERT_GT(t.Height(), 8);
+      const Screen shot = Shot();
+      int32_t red = 0, perimeter = 0;
+      for (int32_t ring = 0; ring < 3; ++ring) {
+        const int32_t l = t.left + ring, r = t.right - 1 - ring, top = t.top + ring,
+                      bottom = t.bottom - 1 - ring;
+        int32_t count = 0, all = 0;
+        for (int32_t x = l; x <= r; ++x) {
+          for (const int32_t y : {top, bottom}) count += shot.At(x, y) == kRed, ++all;
+        }
+        for (int32_t y = top + 1; y < bottom; ++y) {
+          for (const int32_t x : {l, r}) count += shot.At(x, y) == kRed, ++all;
+        }
+        if (ring < 2) {
+          red += count;
+          perimeter += all;
+        } else {
+          EXPECT_EQ(count, 0) << "red inside the frame";
+        }
+      }
+      EXPECT_EQ(red, perimeter);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace abacine::testing

@@ -213,7 +213,8 @@ TEST_F(CalcTest, TheAboutScreenClosesOnAnyOtherTapAndTakesItThere) {
        "type 12\ntap about\npress 7\nstate\ntap about\ntap clear\nstate",
        {{0, "about", "false"}, {0, "input", Q("12")}, {1, "about", "false"},
         {1, "input", Q("12")}}},
-      {"help closes it", "tap about\ntap help\nstate", {{0, "about", "false"}}},
+      {"help closes it and starts the tutorial", "tap about\ntap help\nstate",
+       {{0, "about", "false"}, {0, "tutorial", "0"}}},
   };
   for (const char* screen : kScreens) {
     for (const Row& row : rows) {

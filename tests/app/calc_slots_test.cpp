@@ -159,8 +159,10 @@ TEST_F(CalcTest, SettingsComeBackAtTheNextStart) {
        {{0, "angle", Q("grad")}, {0, "fractions", "true"}, {0, "answer", Q("5/4")},
         {0, "slots[0]", S(false, true, "0", "")}, {0, "slots[3]", S(false, true, "0", "")}},
        {"\"AngleMode\"=dword:00000002", "\"ShowFractions\"=dword:00000001"}},
-      {"a first run writes the file and clears the first-run flag", "240x320", "", "", "state",
-       {{0, "input", Q("")}, {0, "angle", Q("rad")}, {0, "fractions", "false"}},
+      {"a first run writes the file, clears the first-run flag and shows the tutorial", "240x320",
+       "", "", "state",
+       {{0, "input", Q("")}, {0, "angle", Q("rad")}, {0, "fractions", "false"},
+        {0, "tutorial", "0"}},
        {"Windows Registry Editor Version 5.00", "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]",
         "\"ShowTutorial\"=dword:00000000"}},
       {"a stored boolean of 2 reads false", "240x320",
@@ -190,10 +192,14 @@ TEST_F(CalcTest, SettingsComeBackAtTheNextStart) {
     SCOPED_TRACE(r.name);
     registry = scratch.Path() + "/restart" + std::to_string(++n) + ".reg";
     if (!r.seed.empty()) {
+      // Past the first run, so that no tutorial takes the taps.
       std::ofstream(registry, std::ios::binary)
           << "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]\n"
+          << "\"ShowTutorial\"=dword:00000000\n"
           << r.seed;
     }
+    // A row with neither a seed nor a first run is a true first run.
+    firstRun = r.seed.empty() && r.first.empty();
     const auto expectLines = [this](const std::vector<std::string>& lines) {
       const std::string file = ReadWholeFile(registry);
       for (const std::string& line : lines) {

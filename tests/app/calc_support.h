@@ -15,6 +15,7 @@
 #include "app/script_runner.h"
 #include "app_support.h"
 #include "support/scratch_dir.h"
+#include "support/settings_file.h"
 
 namespace abacine::testing {
 
@@ -145,7 +146,8 @@ class CalcTest : public PlatformTest {
   // until the script ends (at most `limit` frame periods). `inspect`, when
   // given, runs after every frame with the application. The settings file
   // is `registry` when set (runs that follow each other share it), else a
-  // new one in a private folder for every run (each is a first run).
+  // new one in a private folder for every run. A run whose file does not
+  // exist yet starts past the first run (no tutorial) unless `firstRun`.
   CalcRun Run(const std::string& screen, const std::string& script, bool fullScreen = false,
               int32_t topBar = 0, const std::function<void(AbacineApp&)>& inspect = {},
               uint64_t limit = 20000) {
@@ -158,8 +160,10 @@ class CalcTest : public PlatformTest {
     options.fullScreen = fullScreen;
     AbacineApp app(AbacineConfig(1, options));
     app.setSkinArchive(kSkinPath);
-    app.setRegistryFile(registry.empty() ? scratch.Path() + "/run" + std::to_string(++runs) + ".reg"
-                                         : registry);
+    const std::string settings =
+        registry.empty() ? scratch.Path() + "/run" + std::to_string(++runs) + ".reg" : registry;
+    if (!firstRun) WriteSettingsPastFirstRun(settings);
+    app.setRegistryFile(settings);
     std::istringstream in(script);
     std::ostringstream out, err;
     ScriptRunner runner(app, in, out, err);
@@ -175,12 +179,16 @@ class CalcTest : public PlatformTest {
     run.err = err.str();
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) run.states.push_back(line);
-    EXPECT_TRUE(runner.finished()) << "the script did not end within " << limit << " frames";
+    if (!quitsBeforeTheEnd) {
+      EXPECT_TRUE(runner.finished()) << "the script did not end within " << limit << " frames";
+    }
     return run;
   }
 
   ScratchDir scratch;
   std::string registry;
+  bool firstRun = false;
+  bool quitsBeforeTheEnd = false;  // the program ends the run, not the script
   int runs = 0;
 };
 

@@ -20,6 +20,7 @@
 #include "support/png_reader.h"
 #include "support/process.h"
 #include "support/scratch_dir.h"
+#include "support/settings_file.h"
 #include "support/special_files.h"
 
 namespace abacine {
@@ -44,15 +45,17 @@ class ProgramTest : public ::testing::Test {
   // Starts the program with stdout and stderr in files named after `tag`.
   // There is no display, so a start that tried to open a window would fail
   // loudly instead of showing one. Each start has a settings file of its
-  // own, named after `tag` (a first run). `env` (NAME=value) overrides the rest;
+  // own, named after `tag`, past the first run unless firstRun_. `env` (NAME=value) overrides the rest;
   // `input`, when given, is written to a file that becomes standard input;
   // `program` is the build's unless given.
   pid_t Start(const std::vector<std::string>& args, const std::string& tag,
               const std::vector<std::string>& env = {}, const std::string& input = "",
               const std::string& program = "") {
+    const std::string settings = dir_ + "/" + tag + ".reg";
+    if (!firstRun_) testing::WriteSettingsPastFirstRun(settings);
     std::vector<std::string> argv = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
                                      "XDG_RUNTIME_DIR=" + dir_, "TMPDIR=" + Tmp(),
-                                     "ABACINE_REGISTRY=" + dir_ + "/" + tag + ".reg"};
+                                     "ABACINE_REGISTRY=" + settings};
     argv.insert(argv.end(), env.begin(), env.end());
     argv.push_back(program.empty() ? testing::BinPath("abacine") : program);
     argv.insert(argv.end(), args.begin(), args.end());
@@ -88,6 +91,7 @@ class ProgramTest : public ::testing::Test {
   std::string Fallback() const { return Tmp() + "/abacine-" + std::to_string(geteuid()); }
 
   testing::ScratchDir scratch_;
+  bool firstRun_ = false;  // Start leaves a missing settings file missing
   const std::string dir_ = scratch_.Path();
   std::vector<pid_t> started_;
 };
@@ -350,6 +354,8 @@ TEST_F(ProgramTest, SettingsCarryOverInTheirFileAndAnUnwritableOneWarnsOnce) {
     std::vector<std::string> args = {"--headless", "--script", "-"};
     args.insert(args.end(), row.args.begin(), row.args.end());
     const std::string first = row.name + std::string("1"), second = row.name + std::string("2");
+    fs::create_directories(fs::path(row.file).parent_path());
+    testing::WriteSettingsPastFirstRun(row.file);
     EXPECT_EQ(Wait(Start(args, first, row.env, "type 12\ntap answer\ntype 7\n"), 20s), 0);
     EXPECT_TRUE(fs::is_regular_file(row.file));
     EXPECT_EQ(Wait(Start(args, second, row.env, "state\n"), 20s), 0);
@@ -362,12 +368,13 @@ TEST_F(ProgramTest, SettingsCarryOverInTheirFileAndAnUnwritableOneWarnsOnce) {
 
   // Places where no file can be made, even by root: below a plain file (it
   // cannot be read either), and in /proc (the save fails). The first
-  // start's load, its first-run save and the save at exit all fail.
+  // start's load, its first-run save and the save at exit all fail. Every
+  // start is a first run there: a device button ends its tutorial.
   for (const std::string& unwritable :
        {dir_ + "/plain/settings.reg", std::string("/proc/self/abacine/s.reg")}) {
     SCOPED_TRACE(unwritable);
     EXPECT_EQ(Wait(Start({"--headless", "--script", "-", "--registry", unwritable}, "unwritable", {},
-                         "type 2+3\ntap answer\ntype 5\nstate\n"),
+                         "key button-a\ntype 2+3\ntap answer\ntype 5\nstate\n"),
                    20s),
               0);
     const std::string out = ReadWholeFile(Out("unwritable")), err = ReadWholeFile(Err("unwritable"));
@@ -383,6 +390,7 @@ TEST_F(ProgramTest, SettingsCarryOverInTheirFileAndAnUnwritableOneWarnsOnce) {
 TEST_F(ProgramTest, ScriptedRunsReadTheirCommandsAndSayWhereTheyFail) {
   const std::string script = dir_ + "/sum.txt";
   std::ofstream(script) << "# two and three\npress 2\npress +\npress 3\nframes 300\nstate\n";
+  testing::WriteSettingsPastFirstRun(dir_ + "/settings.reg");
   const struct {
     std::vector<std::string> args;
     std::string input;

@@ -14,9 +14,13 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_RUNTIME_DIR=$runtime
-# Settings of their own, never the user's; each start below is a first run.
+# Settings of their own, never the user's; each start below begins with
+# none of the user's state, past the first run (its tutorial would take
+# the taps).
 export ABACINE_REGISTRY=$runtime/settings.reg
-fresh_settings() { rm -f "$ABACINE_REGISTRY"; }
+fresh_settings() {
+  printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Abacine]\n"ShowTutorial"=dword:00000000\n' >"$ABACINE_REGISTRY"
+}
 failures=0
 idle=${ABACINE_IDLE_SECONDS:-5}  # seconds over which the idle cost is measured
 
@@ -208,6 +212,65 @@ else
   kill "$pid"
 fi
 wait "$pid" || fail "clicks: exit status $?"
+
+# A stored answer lives on: 7 + 8 clicked, the answer 15 stored and the
+# slots locked, slot 1 used and "*2" typed; the window closed and the
+# program started again must show the same slot and input, pixel for
+# pixel as a headless start from the same settings draws them.
+echo "--- stored across a restart"
+fresh_settings
+clicks_session() {  # name: starts the window, runs the clicks, closes it
+  "$program" --screen 480x640 2>"$runtime/$1.err" &
+  pid=$!
+  if ! window=$(find_window); then
+    fail "$1: no window appeared"
+    kill "$pid"
+    wait "$pid"
+    return 1
+  fi
+  expect_pixel "$window" 1 586 "231 231 231" "$1: before"
+  # 7, +, 8; the answer (stored), the lock, slot 1.
+  for at in "72 256" "414 454" "186 256" "300 34" "40 34" "68 130"; do
+    # shellcheck disable=SC2086
+    xdotool mousemove --window "$window" $at click 1
+    sleep 0.2
+  done
+  xdotool windowfocus --sync "$window"
+  xdotool type --delay 50 '*2'
+  sleep 0.5
+  python3 "$tool" close "$window"
+  wait "$pid" || fail "$1: exit status $?"
+}
+# The caret blinks: the window matches the headless picture within a blink.
+expect_same_window() {  # window png what
+  same=""
+  for _ in $(seq 1 50); do
+    if same=$(python3 "$tool" same "$1" "$2" 0 0 480 640 2>&1); then
+      return
+    fi
+    sleep 0.2
+  done
+  fail "$3: the window differs from the headless run's picture: $same"
+}
+if clicks_session restart1; then
+  grep -q '"Memory1a"="15.0000000000"' "$ABACINE_REGISTRY" || fail "restart: 15 was not saved"
+  grep -q '"Input"="(15)\*2"' "$ABACINE_REGISTRY" || fail "restart: the input was not saved"
+  cp "$ABACINE_REGISTRY" "$runtime/kept.reg"
+  ABACINE_REGISTRY=$runtime/kept.reg "$program" --headless --screen 480x640 --frames 1 \
+    --screenshot "$runtime/restarted.png" 2>"$runtime/restarted.err" ||
+    fail "restart: the headless reference failed"
+  "$program" --screen 480x640 2>"$runtime/restart2.err" &
+  pid=$!
+  if window=$(find_window); then
+    expect_same_window "$window" "$runtime/restarted.png" "restart"
+    python3 "$tool" close "$window"
+  else
+    fail "restart: no window appeared the second time"
+    cat "$runtime/restart2.err"
+    kill "$pid"
+  fi
+  wait "$pid" || fail "restart: exit status $?"
+fi
 
 echo "failures: $failures"
 [ "$failures" -eq 0 ]

@@ -98,9 +98,10 @@ cd "$scratch/elsewhere"
 export PATH="$prefix/bin:$PATH" XDG_RUNTIME_DIR="$scratch/run" ABACINE_REGISTRY="$scratch/settings.reg"
 unset DISPLAY WAYLAND_DISPLAY
 [ "$(command -v abacine)" = "$prefix/bin/abacine" ] || fail "abacine is not found on PATH"
-# The program finds its skin and Game API library through the link.
+# The program finds its skin and Game API library through the link. Both
+# are first runs (each with its own settings), so both show the tutorial.
 abacine --headless --frames 1 --screenshot product.png || fail "abacine --headless --frames 1 failed"
-"$build/bin/abacine" --headless --frames 1 --screenshot built.png
+ABACINE_REGISTRY="$scratch/built.reg" "$build/bin/abacine" --headless --frames 1 --screenshot built.png
 cmp -s product.png built.png || fail "abacine draws another screen than the build's"
 abacine --headless --fullscreen --frames 1 || fail "abacine --headless --fullscreen failed"
 [ "$(abacine-eval "1+1")" = 2 ] || fail "abacine-eval \"1+1\" did not print 2"
