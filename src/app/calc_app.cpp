@@ -125,6 +125,7 @@ ResultCode CalcApp::setUpScreen(bool loadSkinNow) {
 
   evaluateInput();
   layoutKeypad(0);
+  if (tutorialActive_) keepTutorialSwitches();
   return kOk;
 }
 

@@ -214,6 +214,7 @@ class CalcApp : public AppFramework {
   void resetForTutorial();
   // Turning it off: the settings saved at its start come back.
   void endTutorial();
+  void keepTutorialSwitches();
   // The step's check, moving on when it holds.
   void updateTutorial();
   bool tutorialStepDone() const;

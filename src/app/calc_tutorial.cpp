@@ -134,6 +134,12 @@ void CalcApp::tutorialNextStep() {
   }
 }
 
+// After a turn of the screen has laid the keypad out again: the steps on
+// the modes still need the switches over the slots.
+void CalcApp::keepTutorialSwitches() {
+  if (tutorialStep_ >= kAngleModeStep && tutorialStep_ < kFinishedStep) secondLayer_ = true;
+}
+
 // A tap inside the target. The two buttons are the tutorial's own; in the
 // other steps the tap goes on to the part it outlines.
 bool CalcApp::tapTutorial(int32_t /*x*/, int32_t /*y*/) {

@@ -141,6 +141,26 @@ TEST_F(CalcTest, TheUsersStateComesBackHoweverTheTutorialEnds) {
   }
 }
 
+// A quarter turn in the middle: the steps go on on the new screen, the
+// mode switches still over the slots.
+TEST_F(CalcTest, TheTutorialGoesOnAfterAQuarterTurn) {
+  for (const char* screen : {"240x320", "640x480"}) {
+    SCOPED_TRACE(screen);
+    firstRun = true;
+    const std::string turn = "rotate\nframes 1\n";
+    const CalcRun run = Run(screen, WalkScript(3) + turn + WalkScript(10).substr(WalkScript(3).size()) +
+                                        turn + "state\ntap target\nframes 1\nstate\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_GE(run.states.size(), 2u);
+    const std::string& turned = run.states[run.states.size() - 2];
+    EXPECT_EQ(Field(turned, "tutorial"), "9");
+    EXPECT_EQ(Field(turned, "screen"), Q(screen));
+    const std::string& last = run.states.back();
+    EXPECT_EQ(Field(last, "tutorial"), "10");
+    EXPECT_EQ(Field(last, "fractions"), "true");
+  }
+}
+
 // The about screen's close button ends the run and saves: the next start
 // shows the same slot and input.
 TEST_F(CalcTest, TheCloseButtonQuitsAndTheNextStartShowsTheSameState) {
