@@ -9,7 +9,7 @@
 //   calc_input.cpp      live evaluation, input editing, hardware keys
 //   calc_tap.cpp        the tap dispatch and the parts' rectangles
 //   calc_slots.cpp      answers, slots, lock, modes and settings
-//   calc_about.cpp      the about screen (hooks)
+//   calc_about.cpp      the about screen
 //   calc_tutorial.cpp   the tutorial
 #pragma once
 

@@ -30,13 +30,12 @@ constexpr char16_t kAngleModeMessageShort[] =
 const char16_t* StepMessage(int32_t step, bool wideSmall) {
   switch (step) {
     case 2:
-    case 4:
-      return step == 2
-                 ? u"Tap the answer to store the number into the first memory slot."
-                 : u"Tap the new answer to store the number into the first memory slot.";
+      return u"Tap the answer to store the number into the first memory slot.";
     case 3:
       return u"The answer is now stored in first memory slot.\n\n"
              u"Tap the stored answer to use it in an equation.";
+    case 4:
+      return u"Tap the new answer to store the number into the first memory slot.";
     case 5:
       return u"Tap the left side of the answer display to lock all stored answers.";
     case 6:
