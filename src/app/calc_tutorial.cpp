@@ -108,6 +108,7 @@ void CalcApp::resetForTutorial() {
 // lock (on every slot, as at start-up), modes and the input line.
 void CalcApp::endTutorial() {
   tutorialActive_ = false;
+  tutorialTarget_ = {};
   layoutKeypad(0);
   clearInput();
   SerializeSettings(SettingsDirection::kLoad);
