@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "support/scratch_dir.h"
 #include "registry_saver_contents.h"
 
 extern char** environ;
@@ -62,15 +63,13 @@ int CountTornFiles(const std::string& path, const char* mode, int kills, unsigne
 class RegistryDurability : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/abacine-durability-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.Path().empty());
     path_ = dir_ + "/settings.reg";
     ASSERT_TRUE(test::SaveThroughRegistry(path_, test::SaverContents(0)));
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  std::string dir_;
+  abacine::testing::ScratchDir scratch_;
+  std::string dir_ = scratch_.Path();
   std::string path_;
 };
 

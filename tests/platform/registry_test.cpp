@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/scratch_dir.h"
 #include "platform/atomic_file.h"
 #include "platform/registry.h"
 
@@ -141,12 +142,9 @@ TEST(RegistryText, EveryValueReadsBackExactly) {
 class RegistryFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/abacine-registry-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.Path().empty());
     path_ = dir_ + "/settings.reg";
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -181,7 +179,8 @@ class RegistryFile : public ::testing::Test {
     return r == kRegSuccess ? int64_t{v} : -1;
   }
 
-  std::string dir_;
+  abacine::testing::ScratchDir scratch_;
+  std::string dir_ = scratch_.Path();
   std::string path_;
 };
 
