@@ -185,6 +185,27 @@ TEST_F(ProgramTest, CommandLinesAnswerOrDrawTheCalculatorOnEveryScreen) {
   EXPECT_FALSE(fs::exists(Socket())) << "no run is left holding the lock";
 }
 
+// With no display SDL would run the window on a driver that draws nowhere,
+// and the program would go on unseen for ever; it stops and says why.
+TEST_F(ProgramTest, AWindowWithNoDisplayToShowItOnStopsWithAMessage) {
+  std::vector<std::vector<std::string>> envs = {{"SDL_VIDEODRIVER=dummy"},
+                                                {"SDL_VIDEODRIVER=offscreen"}};
+  // SDL's own choice, unless a console it could really draw on is here.
+  if (!fs::exists("/dev/dri")) envs.push_back({});
+  int n = 0;
+  for (const auto& env : envs) {
+    SCOPED_TRACE(::testing::PrintToString(env));
+    const std::string tag = "nodisplay" + std::to_string(n++);
+    const int status = Wait(Start({"--screen", "240x320"}, tag, env), 20s);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(status, -1) << "it ends by itself";
+    const std::string err = ReadWholeFile(Err(tag));
+    EXPECT_NE(err.find("abacine: cannot open a window: no display to show it on"), std::string::npos)
+        << err;
+  }
+  EXPECT_FALSE(fs::exists(Socket())) << "no run is left holding the lock";
+}
+
 // A first copy that does not accept connections (stopped here; busy or
 // showing its error box alike) leaves later starts nowhere to queue: each
 // still exits 0 in bounded time, showing nothing.

@@ -24,8 +24,12 @@ fresh_settings() {
 failures=0
 idle=${ABACINE_IDLE_SECONDS:-5}  # seconds over which the idle cost is measured
 
-# The server picks a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$runtime/display" 2>"$runtime/xvfb.log" &
+# The server picks a free display number itself and writes it to fd 3. An
+# X server resets when its last client leaves, and a start that connects
+# meanwhile is refused: -noreset, since each check here closes the window
+# before the next one opens.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$runtime/display" \
+  2>"$runtime/xvfb.log" &
 xvfb=$!
 for _ in $(seq 1 100); do
   [ -s "$runtime/display" ] && break
@@ -44,16 +48,21 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Waits up to 30 s (slow under sanitizers) for the window; prints its id.
-find_window() {
+# Waits up to 30 s (slow under sanitizers) for the window of process $1;
+# prints its id. Fails at once when the process ends without one, saying
+# what it wrote to stderr (file $2).
+find_window() {  # pid stderr-file
   for _ in $(seq 1 300); do
     id=$(xdotool search --name '^Abacine$' 2>/dev/null | head -1)
     if [ -n "$id" ]; then
       echo "$id"
       return 0
     fi
+    kill -0 "$1" 2>/dev/null || break
     sleep 0.1
   done
+  echo "no window appeared; its stderr:" >&2
+  cat "$2" >&2
   return 1
 }
 
@@ -101,7 +110,7 @@ run_mode() {  # name expected-geometry top-pixel-colour background-x background-
   fresh_settings
   "$program" "$@" 2>"$runtime/$name.err" &
   pid=$!
-  if ! window=$(find_window); then
+  if ! window=$(find_window "$pid" "$runtime/$name.err"); then
     fail "$name: no window appeared"
     kill "$pid" 2>/dev/null
     wait "$pid"
@@ -161,7 +170,7 @@ echo "--- turn"
 fresh_settings
 "$program" --screen 240x320 2>"$runtime/turn.err" &
 pid=$!
-if window=$(find_window); then
+if window=$(find_window "$pid" "$runtime/turn.err"); then
   expect_pixel "$window" 3 585 "231 231 231" "turn: before"
   xdotool mousemove --window "$window" 20 20
   xdotool key --window "$window" F8
@@ -170,7 +179,7 @@ if window=$(find_window); then
   python3 "$tool" close "$window"
 else
   fail "turn: no window appeared"
-  kill "$pid"
+  kill "$pid" 2>/dev/null
 fi
 wait "$pid" || fail "turn: exit status $?"
 
@@ -184,7 +193,7 @@ printf 'type 7+8*2\n' | "$program" --headless --script - --screenshot "$runtime/
 fresh_settings
 "$program" --screen 480x640 2>"$runtime/clicks.err" &
 pid=$!
-if window=$(find_window); then
+if window=$(find_window "$pid" "$runtime/clicks.err"); then
   expect_pixel "$window" 1 586 "231 231 231" "clicks: before"
   # Key centres: left edge 12, top 152, steps 114 and 66, keys 120 x 76.
   for key in "72 256" "414 454" "186 256"; do
@@ -209,7 +218,7 @@ if window=$(find_window); then
   python3 "$tool" close "$window"
 else
   fail "clicks: no window appeared"
-  kill "$pid"
+  kill "$pid" 2>/dev/null
 fi
 wait "$pid" || fail "clicks: exit status $?"
 
@@ -222,9 +231,9 @@ fresh_settings
 clicks_session() {  # name: starts the window, runs the clicks, closes it
   "$program" --screen 480x640 2>"$runtime/$1.err" &
   pid=$!
-  if ! window=$(find_window); then
+  if ! window=$(find_window "$pid" "$runtime/$1.err"); then
     fail "$1: no window appeared"
-    kill "$pid"
+    kill "$pid" 2>/dev/null
     wait "$pid"
     return 1
   fi
@@ -261,13 +270,12 @@ if clicks_session restart1; then
     fail "restart: the headless reference failed"
   "$program" --screen 480x640 2>"$runtime/restart2.err" &
   pid=$!
-  if window=$(find_window); then
+  if window=$(find_window "$pid" "$runtime/restart2.err"); then
     expect_same_window "$window" "$runtime/restarted.png" "restart"
     python3 "$tool" close "$window"
   else
     fail "restart: no window appeared the second time"
-    cat "$runtime/restart2.err"
-    kill "$pid"
+    kill "$pid" 2>/dev/null
   fi
   wait "$pid" || fail "restart: exit status $?"
 fi

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/controls.h"
 #include "platform/internal.h"
@@ -68,6 +70,11 @@ int VirtualKeyOfSdlKey(int32_t keycode, int32_t scancode) {
 
 namespace {
 
+// SDL's drivers that open no window anywhere.
+bool IsInvisibleDriver(const char* driver) {
+  return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
 // The screen is refreshed when a frame was finished. Once the device has
 // handed its frame memory out for direct writes, which count no frame, it is
 // also compared with what the window shows at least this often; the check
@@ -114,6 +121,18 @@ class SdlBackend final : public Backend {
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail(error);
+    // With no display to reach (DISPLAY unset, or the X server refusing for
+    // a moment), SDL falls back to a driver that draws nowhere: the program
+    // would then run for ever in a window no one can see or close.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || IsInvisibleDriver(driver)) {
+      if (error != nullptr) {
+        *error = std::string("no display to show it on (SDL's video driver is '") +
+                 (driver != nullptr ? driver : "none") +
+                 "'); check DISPLAY or WAYLAND_DISPLAY, or use --headless";
+      }
+      return false;
+    }
     const Device& device = TheDevice();
     window_ = SDL_CreateWindow(options_.title.c_str(), SDL_WINDOWPOS_CENTERED,
                                SDL_WINDOWPOS_CENTERED, device.ScreenWidth() * options_.scale,
