@@ -305,6 +305,9 @@ struct WindowOptions {
   // Error boxes in a window. Off for automated runs: an unattended box would
   // wait for a click forever. The text always goes to stderr as well.
   bool dialogs = true;
+  // SDL's drivers that draw nowhere ("dummy", "offscreen") are refused: a
+  // program would run on unseen. Tests of the SDL glue ask for them.
+  bool allow_invisible = false;
 };
 
 // Opens a desktop window as the backend: null, with *error saying why when

@@ -125,7 +125,7 @@ class SdlBackend final : public Backend {
     // a moment), SDL falls back to a driver that draws nowhere: the program
     // would then run for ever in a window no one can see or close.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || IsInvisibleDriver(driver)) {
+    if (driver == nullptr || (IsInvisibleDriver(driver) && !options_.allow_invisible)) {
       if (error != nullptr) {
         *error = std::string("no display to show it on (SDL's video driver is '") +
                  (driver != nullptr ? driver : "none") +

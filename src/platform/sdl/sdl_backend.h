@@ -12,7 +12,8 @@ namespace abacine::platform {
 
 // Opens the window; null (with *error set when error is not null) when SDL
 // cannot start or make the window, or finds no display to show it on (SDL
-// would fall back to a driver that draws nowhere). A WindowBackendFactory.
+// would fall back to a driver that draws nowhere; see allow_invisible). A
+// WindowBackendFactory.
 // Unless the environment asks for another (SDL_RENDER_DRIVER), it draws with
 // SDL's software renderer: the screen is small and 16-bit, and on machines
 // without a GPU the default would go through a software OpenGL stack at
