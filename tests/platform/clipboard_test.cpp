@@ -2,7 +2,6 @@
 // into it): the in-process clipboard of headless runs and SDL's, through
 // the backend that is current; and the reset that every suite starts from.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <memory>
 #include <optional>
@@ -10,7 +9,7 @@
 
 #include "platform/controls.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
+#include "support/sdl_dummy.h"
 
 namespace abacine::platform {
 namespace {
@@ -67,12 +66,8 @@ TEST_F(ClipboardTest, ABackendOfItsOwnStartsEmpty) {
 // SDL's clipboard with its dummy video driver: the same calls reach SDL and
 // come back through UTF-8.
 TEST_F(ClipboardTest, SdlClipboardRoundTripsThroughUtf8) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
   std::string error;
-  WindowOptions options;
-  options.allow_invisible = true;
-  std::unique_ptr<Backend> sdl = MakeSdlBackend(options, &error);
-  unsetenv("SDL_VIDEODRIVER");
+  std::unique_ptr<Backend> sdl = testing::OpenDummySdlBackend(&error);
   if (sdl == nullptr) GTEST_SKIP() << "no SDL video: " << error;
   SetBackend(std::move(sdl));
   SetClipboardText(u"");  // SDL keeps its text for the process

@@ -2,14 +2,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <string>
 #include <vector>
 
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "support/sdl_dummy.h"
 
 namespace abacine::platform {
 namespace {
@@ -49,12 +48,8 @@ TEST(SdlKeysTest, DesktopKeysBecomeVirtualKeys) {
 // message, Shift reads as it was when that key went down.
 TEST(SdlKeysTest, KeyStateFollowsTheMessageBeingHandled) {
   ASSERT_TRUE(ResetForTesting());
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
   std::string error;
-  WindowOptions options;
-  options.allow_invisible = true;
-  std::unique_ptr<Backend> sdl = MakeSdlBackend(options, &error);
-  unsetenv("SDL_VIDEODRIVER");
+  std::unique_ptr<Backend> sdl = testing::OpenDummySdlBackend(&error);
   if (sdl == nullptr) GTEST_SKIP() << "no SDL video: " << error;
   SetBackend(std::move(sdl));
   const WindowHandle w = CreateAppWindow(WindowDesc{u"K", u"T", false, {}},
